@@ -1,0 +1,57 @@
+# Shared compile settings and the one helper that registers a test executable.
+
+# Applies the project's warning level, language standard and sanitizer flags.
+function(ktr_configure_target target)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+        if(KTR_WERROR)
+            target_compile_options(${target} PRIVATE -Werror)
+        endif()
+    endif()
+    if(KTR_SANITIZE)
+        target_compile_options(${target} PUBLIC -fsanitize=address,undefined
+                                                -fno-sanitize-recover=undefined
+                                                -fno-omit-frame-pointer)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# ktr_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s])
+# Builds one GoogleTest executable and registers its tests with CTest.
+function(ktr_add_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    ktr_configure_target(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    include(GoogleTest)
+    gtest_discover_tests(${T_NAME}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}" TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# ktr_add_lab_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])
+# Builds a GoogleTest executable that talks to simulated devices and registers it as one CTest
+# test run inside the virtual lab's PC namespace (scripts/lab exec). The lab is brought up and
+# down by the "lab" fixture. Without root the lab refuses and the test reports itself skipped.
+function(ktr_add_lab_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    ktr_configure_target(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_test(NAME ${T_NAME}
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/lab exec -- $<TARGET_FILE:${T_NAME}>)
+    set_tests_properties(${T_NAME} PROPERTIES
+        FIXTURES_REQUIRED lab
+        RESOURCE_LOCK lab
+        LABELS lab
+        SKIP_RETURN_CODE 77
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "KTR_SIM=$<TARGET_FILE:ktr-sim>;KTR_LAB=${PROJECT_SOURCE_DIR}/scripts/lab;${T_ENVIRONMENT}")
+endfunction()

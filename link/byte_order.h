@@ -1,0 +1,32 @@
+// Little-endian reads and writes of the multi-byte numbers inside device records.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace ktr {
+
+inline std::uint16_t GetLe16(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+}
+
+inline std::uint32_t GetLe32(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    return std::uint32_t{GetLe16(bytes, offset)} | std::uint32_t{GetLe16(bytes, offset + 2)} << 16;
+}
+
+inline void PutLe16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value)
+{
+    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+inline void PutLe32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value)
+{
+    PutLe16(bytes, offset, static_cast<std::uint16_t>(value & 0xFFFF));
+    PutLe16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+} // namespace ktr

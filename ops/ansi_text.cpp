@@ -1,0 +1,112 @@
+// UTF-8 <-> code page 936 through the platform's converter.
+#include "ops/ansi_text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+#endif
+
+namespace ktr {
+namespace {
+
+#ifdef _WIN32
+
+constexpr UINT kAnsiCodePage = 936;
+
+std::wstring Widen(std::string_view text, UINT codePage, DWORD flags)
+{
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), wide.data(),
+                        n);
+    return wide;
+}
+
+std::string Narrow(const std::wstring &wide, UINT codePage)
+{
+    if (wide.empty())
+        return {};
+    const char *defaultChar = codePage == CP_UTF8 ? nullptr : "?";
+    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, defaultChar, nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
+                        defaultChar, nullptr);
+    return text;
+}
+
+#else
+
+// How many bytes an unconvertible UTF-8 character takes: its first byte and the continuation
+// bytes (10xxxxxx) that follow it, at most four in all.
+std::size_t Utf8CharacterLength(std::string_view rest)
+{
+    std::size_t n = 1;
+    while (n < rest.size() && n < 4 && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80)
+        ++n;
+    return n;
+}
+
+std::size_t OneByte(std::string_view)
+{
+    return 1;
+}
+
+// One conversion with iconv. A sequence that cannot be converted is replaced by `replacement`
+// and skipped (its length told by `sequenceLength`), so the rest of the text is never lost.
+std::string Convert(std::string_view input, const char *to, const char *from,
+                    std::string_view replacement, std::size_t (*sequenceLength)(std::string_view))
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(input);
+    std::string output;
+    char *in = const_cast<char *>(input.data());
+    std::size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char *out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, static_cast<std::size_t>(out - buffer));
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            output.append(replacement);
+            const std::size_t step = sequenceLength(std::string_view(in, inLeft));
+            in += step;
+            inLeft -= step;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return output;
+}
+
+#endif
+
+} // namespace
+
+std::string Utf8ToAnsi(std::string_view utf8)
+{
+#ifdef _WIN32
+    return Narrow(Widen(utf8, CP_UTF8, 0), kAnsiCodePage);
+#else
+    return Convert(utf8, "CP936", "UTF-8", "?", Utf8CharacterLength);
+#endif
+}
+
+std::string AnsiToUtf8(std::string_view ansi)
+{
+#ifdef _WIN32
+    return Narrow(Widen(ansi, kAnsiCodePage, 0), CP_UTF8);
+#else
+    return Convert(ansi, "UTF-8", "CP936", "\xEF\xBF\xBD", OneByte);
+#endif
+}
+
+} // namespace ktr

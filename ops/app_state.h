@@ -1,0 +1,41 @@
+// The state the tool keeps for the life of the process: selected device, last records, the
+// device-block-read flag and the message text. One object owned by the application.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "link/frame.h"
+#include "ops/device_block.h"
+#include "ops/network_block.h"
+
+namespace ktr {
+
+// The text of the message area. Every line the program adds ends in CR LF.
+class MessageText
+{
+public:
+    void clear() { text_.clear(); }
+    void appendLine(std::string_view line)
+    {
+        text_.append(line);
+        text_.append("\r\n");
+    }
+    // Capture: the area's current text (typed letters included) becomes the message text.
+    void capture(std::string_view areaText) { text_.assign(areaText); }
+    const std::string &text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+struct AppState
+{
+    MacAddress SelectedDeviceMac{};      // all zero until a row is double-clicked
+    NetworkBlock LastNetworkBlock;       // all zero until a network reply arrives
+    DeviceBlock deviceBlock;             // the DeviceBlock store
+    bool deviceBlockRead = false;        // the device-block-read flag
+    MessageText messageText;
+};
+
+} // namespace ktr

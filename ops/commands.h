@@ -1,0 +1,46 @@
+// The user's commands and the reply decoders, as plain functions over the application state
+// and the window's interfaces.
+#pragma once
+
+#include "link/frame.h"
+#include "ops/app_state.h"
+#include "ops/ports.h"
+
+namespace ktr {
+
+// Everything a command may touch. The pages and the list belong to the main window.
+struct Ui
+{
+    AppState &state;
+    Shell &shell;
+    DeviceList &list;
+    Page &networkPage;
+    Page &devicePage;
+};
+
+// Main window.
+void OnSearch(Ui &ui);
+void OnDblclkDeviceList(Ui &ui);
+// One received datagram: decodes what the tool understands and refreshes the message area
+// (except for an empty tunnel reply, which does nothing at all).
+void OnDatagram(Ui &ui, ByteView datagram);
+
+// Network page.
+void OnConfigureNetwork(Ui &ui);
+void OnSelchangeIpMode(Ui &ui);
+void OnWriteMac(Ui &ui);
+void OnLoadDefaults(Ui &ui);
+
+// Device page.
+void OnReadDeviceBlock(Ui &ui);
+void OnWriteDeviceBlock(Ui &ui);
+
+// Decoders the dispatch calls.
+void ShowSearchReply(Ui &ui, ByteView datagram);
+void ShowNetworkBlock(Ui &ui, ByteView block);
+void ShowDeviceBlock(Ui &ui);
+
+// Start-up values of both pages, in their fixed order.
+void LoadPageDefaults(Page &networkPage, Page &devicePage);
+
+} // namespace ktr

@@ -1,0 +1,60 @@
+// The small interfaces through which the user's commands reach the window: a page of controls
+// addressed by identifier, the device list, and the shell (sending, message area, boxes).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "link/frame.h"
+
+namespace ktr {
+
+// Controls of one parameter page, addressed by their numeric identifiers. Texts are UTF-8.
+class Page
+{
+public:
+    virtual ~Page() = default;
+    virtual std::string text(int id) const = 0;
+    virtual void setText(int id, std::string_view text) = 0;
+    // Combo boxes: -1 means no selection. Setting an index outside the items shows none.
+    virtual int selection(int id) const = 0;
+    virtual void setSelection(int id, int index) = 0;
+    virtual bool isEnabled(int id) const = 0;
+    virtual void setEnabled(int id, bool enabled) = 0;
+};
+
+inline constexpr int kListColumns = 4;
+using DeviceRow = std::array<std::string, kListColumns>;
+
+// The device list: rows of four texts, newest on top.
+class DeviceList
+{
+public:
+    virtual ~DeviceList() = default;
+    virtual void insertRowAtTop(const DeviceRow &row) = 0;
+    virtual void deleteAllRows() = 0;
+    virtual int rowCount() const = 0;
+    // Index of the selected row, -1 when none.
+    virtual int selectedRow() const = 0;
+    virtual std::string cellText(int row, int column) const = 0;
+};
+
+enum class BoxIcon { None, Exclamation };
+
+// What the commands need of the main window.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Reopens the sending endpoints for the current local addresses (before every search).
+    virtual void refreshEndpoints() = 0;
+    // Broadcasts a request through every open endpoint.
+    virtual void SendToAll(ByteView datagram) = 0;
+    // Writes the whole message text into the message area, shown from its first line.
+    virtual void refreshMessages() = 0;
+    virtual void messageBox(std::string_view text, std::string_view caption, BoxIcon icon) = 0;
+};
+
+} // namespace ktr
