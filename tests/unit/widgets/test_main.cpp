@@ -1,0 +1,15 @@
+// Test entry: the widget tests need one QApplication for the whole run.
+#include "test_support.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ktr::test::InstallTestPalette();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

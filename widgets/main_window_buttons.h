@@ -1,0 +1,21 @@
+// Binding of the main window's two hover buttons to the network page's buttons.
+#pragma once
+
+class QWidget;
+
+namespace ktr {
+
+class HoverButton;
+
+// Control ids and icons of the network page's "参数配置" and "载入默认" buttons.
+inline constexpr int kConfigureButtonId = 1024;
+inline constexpr int kDefaultsButtonId = 1025;
+inline constexpr int kConfigureIconId = 133;
+inline constexpr int kDefaultsIconId = 135;
+
+// The second button takes over 1024 with icon 133, then the first takes over 1025 with icon
+// 135; each gets its icon at 25 x 25 without idle icon, the classic look and alignment 0, and
+// is repainted. A button whose control is missing stays without a window.
+void BindMainWindowHoverButtons(QWidget *networkPage, HoverButton &first, HoverButton &second);
+
+} // namespace ktr
