@@ -1,0 +1,24 @@
+// Giving the selected device the MAC address typed into the network page.
+#include "ops/commands.h"
+
+#include "ops/command_support.h"
+#include "ops/control_ids.h"
+#include "ops/mac_text.h"
+
+namespace ktr {
+
+void OnWriteMac(Ui &ui)
+{
+    const auto newMac = ParseMacDashed(ui.networkPage.text(ids::kMacEdit));
+    if (!newMac) {
+        ui.state.messageText.clear();
+        ui.state.messageText.appendLine("不合格的MAC地址格式!!!");
+        ui.shell.refreshMessages();
+        return;
+    }
+    // Addressed to the device's current MAC: the selection keeps it until the next double-click.
+    SendWithProgress(ui, EncodeWriteMacRequest(ui.state.SelectedDeviceMac, *newMac),
+                     "写入MAC地址...");
+}
+
+} // namespace ktr
