@@ -1,0 +1,138 @@
+// ktr-sim: simulated KTR-4410-HT-LAN devices answering on UDP port 1901.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <vector>
+
+#include "link/endpoints.h"
+#include "ops/text_convert.h"
+#include "tools/sim/fleet.h"
+#include "tools/sim/sim_options.h"
+#include "tools/sim/sim_socket.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnStopSignal(int)
+{
+    gStop = 1;
+}
+
+void PrintLine(const std::string &line)
+{
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// A reply waiting for its time, with where it goes.
+struct Pending
+{
+    ktr::Bytes datagram;
+    std::uint32_t address = 0;
+    int interfaceIndex = 0;
+};
+
+// The signals stay blocked except inside ppoll, so a stop request cannot slip in between the
+// check of the flag and the wait.
+bool InstallStopSignals(sigset_t &waitMask)
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    if (sigaction(SIGINT, &action, nullptr) != 0 || sigaction(SIGTERM, &action, nullptr) != 0)
+        return false;
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGTERM);
+    return sigprocmask(SIG_BLOCK, &blocked, &waitMask) == 0;
+}
+
+void SendDue(ktr::SimSocket &socket, std::multimap<ktr::SimClock::time_point, Pending> &pending)
+{
+    const auto now = ktr::SimClock::now();
+    while (!pending.empty() && pending.begin()->first <= now) {
+        const Pending &p = pending.begin()->second;
+        const int error = socket.send(p.datagram, p.address, ktr::kPort, p.interfaceIndex);
+        if (error != 0) {
+            std::fprintf(stderr, "ktr-sim: send to %s failed: %s\n",
+                         ktr::FormatDottedAddress(p.address).c_str(), std::strerror(error));
+        }
+        pending.erase(pending.begin());
+    }
+}
+
+int WaitMilliseconds(const std::multimap<ktr::SimClock::time_point, Pending> &pending)
+{
+    if (pending.empty())
+        return -1;
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(pending.begin()->first - ktr::SimClock::now());
+    return wait.count() < 0 ? 0 : static_cast<int>(wait.count());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const ktr::ParsedSimOptions parsed = ktr::ParseSimOptions(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "ktr-sim: %s (see ktr-sim --help)\n", parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.options->help) {
+        std::fputs(ktr::SimHelpText().c_str(), stdout);
+        return 0;
+    }
+    sigset_t waitMask;
+    if (!InstallStopSignals(waitMask)) {
+        std::perror("ktr-sim: signals");
+        return 1;
+    }
+    ktr::Fleet fleet(parsed.options->fleet);
+    ktr::SimSocket socket;
+    const std::string failure = socket.open(ktr::kPort);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "ktr-sim: %s\n", failure.c_str());
+        return 1;
+    }
+    PrintLine("ready: " + std::to_string(fleet.size()) +
+              " devices on 0.0.0.0:" + std::to_string(ktr::kPort));
+
+    std::multimap<ktr::SimClock::time_point, Pending> pending;
+    while (!gStop) {
+        pollfd p{socket.handle(), POLLIN, 0};
+        timespec timeout{};
+        const int waitMs = WaitMilliseconds(pending);
+        timeout.tv_sec = waitMs / 1000;
+        timeout.tv_nsec = static_cast<long>(waitMs % 1000) * 1000000L;
+        ppoll(&p, 1, waitMs < 0 ? nullptr : &timeout, &waitMask);
+        while (!gStop) {
+            auto request = socket.receive();
+            if (!request)
+                break;
+            const auto now = ktr::SimClock::now();
+            ktr::Handling handling = fleet.handle(request->data, now);
+            for (const std::string &line : handling.lines)
+                PrintLine(line);
+            for (ktr::Outgoing &out : handling.replies) {
+                const std::uint32_t to =
+                    out.delivery == ktr::Delivery::Unicast ? request->from : ktr::kBroadcastAddress;
+                pending.emplace(out.sendAt,
+                                Pending{std::move(out.datagram), to, request->interfaceIndex});
+            }
+            SendDue(socket, pending);
+        }
+        SendDue(socket, pending);
+    }
+    PrintLine("stopped");
+    return 0;
+}

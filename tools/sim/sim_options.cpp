@@ -1,0 +1,208 @@
+// Parsing and help text of ktr-sim's command line.
+#include "tools/sim/sim_options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+#include "ops/mac_text.h"
+
+namespace ktr {
+namespace {
+
+constexpr std::size_t kMaxDevices = 100000;
+constexpr long kMaxMilliseconds = 600000;
+
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text, T low, T high)
+{
+    T value{};
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> ParseIpv4(std::string_view text)
+{
+    std::uint32_t address = 0;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = text.find('.');
+        if ((part < 3) == (dot == std::string_view::npos))
+            return std::nullopt;
+        const auto octet = ParseNumber<unsigned>(text.substr(0, dot), 0, 255);
+        if (!octet)
+            return std::nullopt;
+        address = address << 8 | *octet;
+        text.remove_prefix(part < 3 ? dot + 1 : text.size());
+    }
+    return address;
+}
+
+ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
+{
+    SimOptions o;
+    FleetOptions &f = o.fleet;
+    bool delayGiven = false;
+    bool delayMsGiven = false;
+    using Setter = std::function<bool(std::string_view)>;
+    const auto setSet = [](DeviceSet &set) {
+        return Setter([&set](std::string_view v) {
+            const auto parsed = DeviceSet::parse(v);
+            if (parsed)
+                set = *parsed;
+            return parsed.has_value();
+        });
+    };
+    const auto setMs = [](std::chrono::milliseconds &ms, bool *given = nullptr) {
+        return Setter([&ms, given](std::string_view v) {
+            const auto n = ParseNumber<long>(v, 0, kMaxMilliseconds);
+            if (n)
+                ms = std::chrono::milliseconds(*n);
+            if (given)
+                *given = true;
+            return n.has_value();
+        });
+    };
+    const std::map<std::string_view, Setter> withValue{
+        {"--devices",
+         [&](std::string_view v) {
+             const auto n = ParseNumber<std::size_t>(v, 1, kMaxDevices);
+             f.devices = n.value_or(0);
+             return n.has_value();
+         }},
+        {"--ip",
+         [&](std::string_view v) {
+             const auto ip = ParseIpv4(v);
+             f.firstIp = ip.value_or(0);
+             return ip.has_value();
+         }},
+        {"--mac",
+         [&](std::string_view v) {
+             const auto mac = v.size() == 17 ? ParseMacDashed(v) : std::nullopt;
+             f.firstMac = mac.value_or(MacAddress{});
+             return mac.has_value();
+         }},
+        {"--firmware",
+         [&](std::string_view v) {
+             const auto n = ParseNumber<std::uint16_t>(v, 0, 0xFFFF);
+             f.firmware = n.value_or(0);
+             return n.has_value();
+         }},
+        {"--restart-ms", setMs(f.restart)},
+        {"--unicast-every",
+         [&](std::string_view v) {
+             const auto n = ParseNumber<std::size_t>(v, 1, kMaxDevices);
+             f.unicast = DeviceSet::everyNth(n.value_or(1));
+             return n.has_value();
+         }},
+        {"--unicast-devices", setSet(f.unicast)},
+        {"--drop", setSet(f.drop)},
+        {"--delay",
+         [&](std::string_view v) {
+             delayGiven = true;
+             return setSet(f.delay)(v);
+         }},
+        {"--delay-ms", setMs(f.delayBy, &delayMsGiven)},
+        {"--duplicate", setSet(f.duplicate)},
+        {"--bad-crc", setSet(f.badCrc)},
+        {"--short-reply", setSet(f.shortReply)},
+        {"--wrong-mac", setSet(f.wrongMac)},
+    };
+
+    ParsedSimOptions result;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            continue;
+        }
+        if (arg == "--unicast") {
+            f.unicast = DeviceSet::all();
+            continue;
+        }
+        const auto it = withValue.find(arg);
+        if (it == withValue.end()) {
+            result.error = "unknown option " + std::string(arg);
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = std::string(arg) + " needs a value";
+            return result;
+        }
+        const std::string_view value = args[++i];
+        if (!it->second(value)) {
+            result.error = "bad value for " + std::string(arg) + ": " + std::string(value);
+            return result;
+        }
+    }
+    if (delayMsGiven && !delayGiven)
+        f.delay = DeviceSet::all();
+    const std::uint64_t lastIp = std::uint64_t{f.firstIp} + f.devices - 1;
+    if (lastIp > 0xFFFFFFFFu) {
+        result.error = "--ip: the devices' addresses run past 255.255.255.255";
+        return result;
+    }
+    if (OffsetMac(f.firstMac, f.devices - 1) < f.firstMac) {
+        result.error = "--mac: the devices' MAC addresses run past FF-FF-FF-FF-FF-FF";
+        return result;
+    }
+    result.options = o;
+    return result;
+}
+
+std::string SimHelpText()
+{
+    return R"(Usage: ktr-sim [options]
+Simulates KTR-4410-HT-LAN devices on UDP port 1901. Receives on 0.0.0.0:1901 and answers
+from the address of the interface each request came in on; a device's IP lives in its
+replies only. Prints "ready" once listening, then one line per handled request.
+SIGINT or SIGTERM end it with exit code 0.
+
+Devices (device k counts from 0):
+  --devices N          number of devices, 1 to 100000 (default 1)
+  --ip A.B.C.D         IP of device 0; device k has this address + k (default 192.168.0.10)
+  --mac XX-XX-XX-XX-XX-XX
+                       MAC of device 0; device k has this MAC + k, counted in the last
+                       bytes (default 00-0E-EB-00-00-01)
+  --firmware N         firmware version of every device, 0 to 65535 (default 288)
+  --restart-ms MS      after a settings write, a factory reset or a MAC change the device
+                       restarts: it ignores every request for MS ms (default 1500)
+
+Replies:
+  --unicast            every device answers the requester's address, port 1901
+                       (default: broadcast to 255.255.255.255:1901)
+  --unicast-every K    device k answers by unicast when k % K == 0, the others broadcast
+  --unicast-devices SET  the devices of SET answer by unicast
+
+Misbehaviour, each for a SET of devices:
+  --drop SET           replies are lost (the request still takes effect)
+  --delay SET          replies leave --delay-ms after the request
+  --delay-ms MS        the delay (default 1000); given alone it delays every device
+  --duplicate SET      every reply is sent twice
+  --bad-crc SET        tunnel replies carry a broken CRC
+  --short-reply SET    replies are cut to a third of their length
+  --wrong-mac SET      replies carry the device's MAC with its last octet inverted
+
+SET: "all", an index "3", a list with ranges "0,2,5-9", or "%K" for every device k with
+k % K == 0.
+
+Factory settings of device k:
+  network: static IP mode (0x80) with its own IP, mask 255.255.255.0, gateway x.y.z.1,
+           bytes 13-18 = 4B 54 52 01 02 03, max connections 8, server n (1-8): local port
+           and target port 1999 + n, target address 192.168.0.166
+  device:  servers 2, terminal address 0a0b0c0d, login 30 s, heartbeat 120 s, report 300 s,
+           work mode 1 (Modbus sensor), 9600 baud, 8 data bits, parity 2 (even), 1 stop bit,
+           2 Modbus terminals, channel addresses 11-18, every channel: temperature limits
+           50.0 / -10.0, humidity limits 90.0 / 10.0
+A search reply carries the static IP of the network settings when static mode is set,
+otherwise the device's own IP. A factory reset keeps the MAC.
+
+  -h, --help           this text
+)";
+}
+
+} // namespace ktr

@@ -1,0 +1,33 @@
+// The command line of ktr-sim.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/sim/fleet.h"
+
+namespace ktr {
+
+struct SimOptions
+{
+    FleetOptions fleet;
+    bool help = false;
+};
+
+struct ParsedSimOptions
+{
+    std::optional<SimOptions> options; // nullopt: error holds the message
+    std::string error;
+};
+
+// Reads the arguments after the program name.
+ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args);
+
+std::string SimHelpText();
+
+// Strict dotted quad "a.b.c.d" with each part 0-255; nullopt otherwise.
+std::optional<std::uint32_t> ParseIpv4(std::string_view text);
+
+} // namespace ktr
