@@ -28,9 +28,14 @@ function(ktr_add_test)
         set(T_TIMEOUT 120)
     endif()
     include(GoogleTest)
-    gtest_discover_tests(${T_NAME}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}" TIMEOUT ${T_TIMEOUT})
+    set(properties TIMEOUT ${T_TIMEOUT})
+    if(T_LABELS)
+        list(APPEND properties LABELS "${T_LABELS}")
+    endif()
+    if(T_ENVIRONMENT)
+        list(APPEND properties ENVIRONMENT "${T_ENVIRONMENT}")
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # ktr_add_lab_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])

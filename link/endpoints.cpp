@@ -1,0 +1,152 @@
+// The receive socket, the endpoint slots and the failure texts the window shows.
+#include "link/endpoints.h"
+
+#include <algorithm>
+
+namespace ktr {
+namespace {
+
+// Runs the outcome of one set-up step through the reporter; true when it succeeded.
+bool Succeeded(int error, NetFailure failure, const FailureReporter &report)
+{
+    if (error == 0)
+        return true;
+    if (report)
+        report(failure, error);
+    return false;
+}
+
+// Opens the slot's socket on the address: broadcast and address reuse on, bound to port 1901.
+// Stops at the first failing step; the slot then stays closed.
+void OpenSlot(EndpointSlot &slot, std::uint32_t address, const FailureReporter &report)
+{
+    slot.socket.close();
+    slot.open = false;
+    slot.localAddress = address;
+    UdpSocket &s = slot.socket;
+    slot.open = Succeeded(s.create(), NetFailure::SlotSocket, report) &&
+                Succeeded(s.setBroadcast(true), NetFailure::SlotBroadcast, report) &&
+                Succeeded(s.setReuseAddress(true), NetFailure::SlotReuse, report) &&
+                Succeeded(s.bind(address, kPort), NetFailure::SlotBind, report);
+    if (!slot.open)
+        s.close();
+}
+
+} // namespace
+
+std::string LocalAddressText(const std::vector<std::uint32_t> &addresses)
+{
+    if (addresses.empty())
+        return {};
+    const std::uint32_t a = addresses.front();
+    return std::to_string(a >> 24) + '.' + std::to_string((a >> 16) & 0xFFu) + '.' +
+           std::to_string((a >> 8) & 0xFFu) + '.' + std::to_string(a & 0xFFu);
+}
+
+std::string FailureMessage(NetFailure failure, int osError)
+{
+    switch (failure) {
+    case NetFailure::StackStartup:
+        return "网络编程启动出错";
+    case NetFailure::ReceiveSocket:
+        return "套接字错误,请检查错误并重新打开软件";
+    case NetFailure::ReceiveBroadcast:
+        return "设置规则失败1";
+    case NetFailure::ReceiveReuse:
+        return "设置规则失败2";
+    case NetFailure::SlotSocket:
+        return "套接字创建失败";
+    case NetFailure::SlotBroadcast:
+        return "设置socket规则失败";
+    case NetFailure::SlotReuse:
+        return "设置socket规则失败2";
+    case NetFailure::SlotBind:
+        // The first number is what the bind call returned, always -1.
+        return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
+    case NetFailure::Send:
+        return "端口被占用";
+    }
+    return {};
+}
+
+UdpSocket OpenReceiveSocket(const FailureReporter &report)
+{
+    UdpSocket s;
+    // Without a socket the option and bind steps could only fail again; they are skipped.
+    if (!Succeeded(s.create(), NetFailure::ReceiveSocket, report))
+        return s;
+    Succeeded(s.setBroadcast(true), NetFailure::ReceiveBroadcast, report);
+    Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
+    // A smaller queue still works, it only holds fewer replies; no message for it.
+    s.setReceiveBuffer(kReceiveBufferBytes);
+    // Nothing to tell the user if this fails: there is no message for it and the tool goes on
+    // without replies, as with a failed socket.
+    s.bind(0, kPort);
+    return s;
+}
+
+void Endpoints::refresh(const std::vector<std::uint32_t> &addresses, const FailureReporter &report)
+{
+    const int count = std::min(static_cast<int>(addresses.size()), kEndpointSlots);
+    std::vector<int> renewed;
+    for (int i = 0; i < count; ++i) {
+        const EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
+        if (!(s.open && s.socket.isValid() &&
+              s.localAddress == addresses[static_cast<std::size_t>(i)]))
+            renewed.push_back(i);
+    }
+    if (renewed.empty())
+        return;
+    // The receiver lets go of the sockets about to be closed before they are closed.
+    if (listener_)
+        listener_(openHandlesExcept(renewed));
+    for (int i : renewed)
+        OpenSlot(slots_[static_cast<std::size_t>(i)], addresses[static_cast<std::size_t>(i)],
+                 report);
+    if (listener_)
+        listener_(openHandles());
+}
+
+void Endpoints::SendToAll(ByteView datagram, const FailureReporter &report)
+{
+    for (EndpointSlot &s : slots_) {
+        if (s.open)
+            Succeeded(s.socket.sendTo(datagram, destination_, destinationPort_), NetFailure::Send,
+                      report);
+    }
+}
+
+void Endpoints::closeAll()
+{
+    if (listener_)
+        listener_({});
+    for (EndpointSlot &s : slots_) {
+        if (s.open)
+            s.socket.close();
+    }
+}
+
+void Endpoints::setDestination(std::uint32_t address, std::uint16_t port)
+{
+    destination_ = address;
+    destinationPort_ = port;
+}
+
+std::vector<SocketHandle> Endpoints::openHandles() const
+{
+    return openHandlesExcept({});
+}
+
+std::vector<SocketHandle> Endpoints::openHandlesExcept(const std::vector<int> &leaving) const
+{
+    std::vector<SocketHandle> handles;
+    for (int i = 0; i < kEndpointSlots; ++i) {
+        const EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
+        if (s.open && s.socket.isValid() &&
+            std::find(leaving.begin(), leaving.end(), i) == leaving.end())
+            handles.push_back(s.socket.handle());
+    }
+    return handles;
+}
+
+} // namespace ktr

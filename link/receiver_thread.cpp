@@ -1,0 +1,320 @@
+// The receiver thread: one poll over a wake-up channel, the receive socket and the slot
+// sockets; each readable socket is drained and every datagram handed over as its own copy.
+#include "link/receiver_thread.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+namespace ktr {
+namespace {
+
+#ifdef _WIN32
+using PollEntry = WSAPOLLFD;
+constexpr short kReadable = POLLRDNORM;
+
+int PollForever(std::vector<PollEntry> &entries)
+{
+    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), -1);
+}
+
+bool Interrupted()
+{
+    return false;
+}
+#else
+using PollEntry = pollfd;
+constexpr short kReadable = POLLIN;
+
+int PollForever(std::vector<PollEntry> &entries)
+{
+    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), -1);
+}
+
+bool Interrupted()
+{
+    return errno == EINTR;
+}
+#endif
+
+// A busy socket is left after this many datagrams so that the others, stop and a change of the
+// slot set are seen without delay; poll reports it again while it still holds datagrams.
+constexpr int kDrainBatch = 64;
+
+// Wakes the thread out of poll. POSIX: a non-blocking pipe. Windows, where only sockets can be
+// polled: a UDP socket on 127.0.0.1 that sends one byte to itself.
+class WakeChannel
+{
+public:
+    WakeChannel() = default;
+    WakeChannel(const WakeChannel &) = delete;
+    WakeChannel &operator=(const WakeChannel &) = delete;
+#ifdef _WIN32
+    bool open()
+    {
+        constexpr std::uint32_t kLoopback = 0x7F000001u;
+        if (socket_.create() != 0 || socket_.bind(kLoopback, 0) != 0)
+            return false;
+        const auto name = socket_.localName();
+        if (!name)
+            return false;
+        port_ = name->port;
+        return true;
+    }
+    SocketHandle pollHandle() const
+    {
+        return socket_.handle();
+    }
+    void signal()
+    {
+        constexpr std::uint32_t kLoopback = 0x7F000001u;
+        const std::uint8_t byte = 1;
+        socket_.sendTo(ByteView(&byte, 1), kLoopback, port_);
+    }
+    void drain()
+    {
+        for (;;) {
+            const ReceiveStatus s = ReceiveDatagram(socket_.handle()).status;
+            if (s == ReceiveStatus::NothingWaiting || s == ReceiveStatus::Failed)
+                return;
+        }
+    }
+
+private:
+    UdpSocket socket_;
+    std::uint16_t port_ = 0;
+#else
+    ~WakeChannel()
+    {
+        for (int fd : fds_) {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    bool open()
+    {
+        if (::pipe(fds_) != 0)
+            return false;
+        for (int fd : fds_) {
+            if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0 ||
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0)
+                return false;
+        }
+        return true;
+    }
+    SocketHandle pollHandle() const
+    {
+        return fds_[0];
+    }
+    // A full pipe already holds a wake-up, so a failed write loses nothing.
+    void signal()
+    {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(fds_[1], &byte, 1);
+    }
+    void drain()
+    {
+        char bytes[64];
+        while (::read(fds_[0], bytes, sizeof bytes) > 0) {
+        }
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+#endif
+};
+
+} // namespace
+
+struct ReceiverThread::Impl
+{
+    SocketHandle receiveSocket = kNoSocket;
+    Deliver deliver;
+    WakeChannel wake;
+
+    std::mutex mutex;
+    std::condition_variable changed; // the thread applied a slot set or ended
+    std::vector<SocketHandle> requested;
+    std::uint64_t requestedGeneration = 0;
+    std::uint64_t appliedGeneration = 0;
+    bool stopRequested = false;
+    bool running = false;
+
+    std::mutex joinMutex;
+    std::thread thread;
+
+    void run();
+    void drain(SocketHandle socket);
+    // Takes up a new slot set or a stop request; true when the thread is to end.
+    bool takeRequests(std::vector<SocketHandle> &slots, bool &slotsChanged);
+};
+
+bool ReceiverThread::Impl::takeRequests(std::vector<SocketHandle> &slots, bool &slotsChanged)
+{
+    std::lock_guard lock(mutex);
+    if (stopRequested)
+        return true;
+    slotsChanged = requestedGeneration != appliedGeneration;
+    if (slotsChanged) {
+        slots = requested;
+        appliedGeneration = requestedGeneration;
+        changed.notify_all();
+    }
+    return false;
+}
+
+void ReceiverThread::Impl::drain(SocketHandle socket)
+{
+    for (int i = 0; i < kDrainBatch; ++i) {
+        ReceiveResult r = ReceiveDatagram(socket);
+        switch (r.status) {
+        case ReceiveStatus::Datagram:
+            // An empty datagram carries nothing to decode.
+            if (!r.datagram.data.empty()) {
+                try {
+                    deliver(std::move(r.datagram.data));
+                } catch (...) {
+                    // Must not leave the thread; only this datagram is lost.
+                }
+            }
+            break;
+        case ReceiveStatus::Oversized:
+            break;
+        case ReceiveStatus::NothingWaiting:
+        case ReceiveStatus::Failed:
+            return;
+        }
+    }
+}
+
+void ReceiverThread::Impl::run()
+{
+    bool readReceiveSocket = receiveSocket != kNoSocket;
+    std::vector<SocketHandle> slots;
+    std::vector<PollEntry> entries;
+    for (;;) {
+        entries.clear();
+        entries.push_back(PollEntry{wake.pollHandle(), kReadable, 0});
+        if (readReceiveSocket)
+            entries.push_back(PollEntry{receiveSocket, kReadable, 0});
+        for (SocketHandle s : slots) {
+            if (s != kNoSocket)
+                entries.push_back(PollEntry{s, kReadable, 0});
+        }
+
+        if (PollForever(entries) < 0) {
+            if (Interrupted())
+                continue;
+            // Out of resources: wait a little for them (or for stop) instead of spinning.
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(20), [this] { return stopRequested; });
+            if (stopRequested)
+                return;
+            continue;
+        }
+
+        if (entries[0].revents != 0) {
+            wake.drain();
+            bool slotsChanged = false;
+            if (takeRequests(slots, slotsChanged))
+                return;
+            // The caller may close the sockets of the old set as soon as it has been told; poll
+            // again over the new set before reading any socket.
+            if (slotsChanged)
+                continue;
+        }
+
+        for (std::size_t i = 1; i < entries.size(); ++i) {
+            const PollEntry &e = entries[i];
+            if (e.revents == 0)
+                continue;
+            if (e.revents & POLLNVAL) {
+                // Closed behind our back: stop polling it rather than spin on it.
+                const auto handle = static_cast<SocketHandle>(e.fd);
+                if (readReceiveSocket && handle == receiveSocket)
+                    readReceiveSocket = false;
+                for (SocketHandle &s : slots) {
+                    if (s == handle)
+                        s = kNoSocket;
+                }
+                continue;
+            }
+            drain(static_cast<SocketHandle>(e.fd));
+        }
+    }
+}
+
+ReceiverThread::ReceiverThread(SocketHandle receiveSocket, Deliver deliver)
+    : impl_(std::make_unique<Impl>())
+{
+    impl_->receiveSocket = receiveSocket;
+    impl_->deliver = std::move(deliver);
+    if (!impl_->wake.open())
+        return;
+    impl_->running = true;
+    try {
+        impl_->thread = std::thread([impl = impl_.get()] {
+            try {
+                impl->run();
+            } catch (...) {
+                // Out of memory while building the poll set: end quietly.
+            }
+            std::lock_guard lock(impl->mutex);
+            impl->running = false;
+            impl->changed.notify_all();
+        });
+    } catch (const std::system_error &) {
+        impl_->running = false;
+    }
+}
+
+ReceiverThread::~ReceiverThread()
+{
+    stop();
+}
+
+void ReceiverThread::setSlotSockets(std::vector<SocketHandle> sockets)
+{
+    std::unique_lock lock(impl_->mutex);
+    impl_->requested = std::move(sockets);
+    const std::uint64_t generation = ++impl_->requestedGeneration;
+    if (!impl_->running)
+        return;
+    impl_->wake.signal();
+    impl_->changed.wait(lock,
+                        [&] { return impl_->appliedGeneration >= generation || !impl_->running; });
+}
+
+void ReceiverThread::stop()
+{
+    std::lock_guard joinLock(impl_->joinMutex);
+    if (!impl_->thread.joinable())
+        return;
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->stopRequested = true;
+    }
+    impl_->wake.signal();
+    impl_->thread.join();
+}
+
+bool ReceiverThread::isRunning() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->running;
+}
+
+} // namespace ktr

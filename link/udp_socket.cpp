@@ -1,0 +1,327 @@
+// The UDP socket over BSD sockets or Winsock 2, network stack start-up, and the test seam.
+#include "link/udp_socket.h"
+
+#include "link/endpoints.h"
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#ifdef _WIN32
+#include <mstcpip.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
+#else
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace ktr {
+namespace {
+
+#ifdef _WIN32
+using AddressLength = int;
+#else
+using AddressLength = socklen_t;
+#endif
+
+bool IsWouldBlock(int error)
+{
+#ifdef _WIN32
+    return error == WSAEWOULDBLOCK;
+#else
+    return error == EAGAIN || error == EWOULDBLOCK;
+#endif
+}
+
+// Windows discards a datagram longer than the buffer and says so; POSIX cuts it silently.
+bool IsOversizedError([[maybe_unused]] int error)
+{
+#ifdef _WIN32
+    return error == WSAEMSGSIZE;
+#else
+    return false;
+#endif
+}
+
+SocketCallSeam &Seam()
+{
+    static SocketCallSeam seam;
+    return seam;
+}
+
+// The error a test has injected for this call, or 0 to run it.
+int InjectedError(SocketCall call, SocketHandle socket)
+{
+    const SocketCallSeam &seam = Seam();
+    return seam ? seam(call, socket) : 0;
+}
+
+sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(address);
+    a.sin_port = htons(port);
+    return a;
+}
+
+int SetIntOption(SocketHandle socket, int level, int option, int value)
+{
+    const int result = ::setsockopt(socket, level, option, reinterpret_cast<const char *>(&value),
+                                    static_cast<AddressLength>(sizeof value));
+    return result == 0 ? 0 : LastSocketError();
+}
+
+void CloseHandle(SocketHandle socket)
+{
+#ifdef _WIN32
+    ::closesocket(socket);
+#else
+    ::close(socket);
+#endif
+}
+
+#ifdef _WIN32
+// Receiving must never block the receiver thread, which drains each socket until it is empty
+// and has no MSG_DONTWAIT here; and a UDP socket must not report WSAECONNRESET on receive after
+// one of its sends drew an ICMP "port unreachable".
+int PrepareWindowsSocket(SocketHandle socket)
+{
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0)
+        return LastSocketError();
+    BOOL reportReset = FALSE;
+    DWORD returned = 0;
+    ::WSAIoctl(socket, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &returned,
+               nullptr, nullptr);
+    return 0;
+}
+#endif
+
+} // namespace
+
+int LastSocketError()
+{
+#ifdef _WIN32
+    return ::WSAGetLastError();
+#else
+    return errno;
+#endif
+}
+
+void SetSocketCallSeam(SocketCallSeam seam)
+{
+    Seam() = std::move(seam);
+}
+
+int StartNetworkStack()
+{
+#ifdef _WIN32
+    WSADATA data{};
+    return ::WSAStartup(MAKEWORD(2, 2), &data);
+#else
+    return 0;
+#endif
+}
+
+void ReleaseNetworkStack()
+{
+#ifdef _WIN32
+    ::WSACleanup();
+#endif
+}
+
+UdpSocket::~UdpSocket()
+{
+    close();
+}
+
+UdpSocket::UdpSocket(UdpSocket &&other) noexcept
+    : handle_(std::exchange(other.handle_, kNoSocket))
+{
+}
+
+UdpSocket &UdpSocket::operator=(UdpSocket &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, kNoSocket);
+    }
+    return *this;
+}
+
+int UdpSocket::create()
+{
+    close();
+    if (const int injected = InjectedError(SocketCall::Create, kNoSocket))
+        return injected;
+#if defined(SOCK_CLOEXEC)
+    // Helper processes started by the tool or its tests must not inherit port 1901.
+    const SocketHandle s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+#else
+    const SocketHandle s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+#endif
+    if (s == kNoSocket)
+        return LastSocketError();
+#ifdef _WIN32
+    if (const int error = PrepareWindowsSocket(s)) {
+        CloseHandle(s);
+        return error;
+    }
+#endif
+    handle_ = s;
+    return 0;
+}
+
+void UdpSocket::close()
+{
+    if (handle_ == kNoSocket)
+        return;
+    InjectedError(SocketCall::Close, handle_);
+    CloseHandle(std::exchange(handle_, kNoSocket));
+}
+
+int UdpSocket::setBroadcast(bool on)
+{
+    if (const int injected = InjectedError(SocketCall::SetBroadcast, handle_))
+        return injected;
+    return SetIntOption(handle_, SOL_SOCKET, SO_BROADCAST, on ? 1 : 0);
+}
+
+int UdpSocket::setReuseAddress(bool on)
+{
+    if (const int injected = InjectedError(SocketCall::SetReuse, handle_))
+        return injected;
+    return SetIntOption(handle_, SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0);
+}
+
+int UdpSocket::setReceiveBuffer(int bytes)
+{
+#ifdef SO_RCVBUFFORCE
+    // Needs CAP_NET_ADMIN; without it SO_RCVBUF below is capped at net.core.rmem_max.
+    if (SetIntOption(handle_, SOL_SOCKET, SO_RCVBUFFORCE, bytes) == 0)
+        return 0;
+#endif
+    return SetIntOption(handle_, SOL_SOCKET, SO_RCVBUF, bytes);
+}
+
+int UdpSocket::bind(std::uint32_t address, std::uint16_t port)
+{
+    if (const int injected = InjectedError(SocketCall::Bind, handle_))
+        return injected;
+    const sockaddr_in a = MakeAddress(address, port);
+    const int result = ::bind(handle_, reinterpret_cast<const sockaddr *>(&a),
+                              static_cast<AddressLength>(sizeof a));
+    return result == 0 ? 0 : LastSocketError();
+}
+
+int UdpSocket::sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port)
+{
+    if (const int injected = InjectedError(SocketCall::Send, handle_))
+        return injected;
+    const sockaddr_in a = MakeAddress(address, port);
+    for (;;) {
+#ifdef _WIN32
+        const int sent =
+            ::sendto(handle_, reinterpret_cast<const char *>(datagram.data()),
+                     static_cast<int>(datagram.size()), 0, reinterpret_cast<const sockaddr *>(&a),
+                     static_cast<AddressLength>(sizeof a));
+#else
+        const ssize_t sent =
+            ::sendto(handle_, datagram.data(), datagram.size(), 0,
+                     reinterpret_cast<const sockaddr *>(&a), static_cast<AddressLength>(sizeof a));
+#endif
+        if (sent >= 0)
+            return 0;
+        const int error = LastSocketError();
+#ifndef _WIN32
+        if (error == EINTR)
+            continue;
+#endif
+        return error;
+    }
+}
+
+int UdpSocket::receiveBufferSize() const
+{
+    int value = 0;
+    AddressLength length = sizeof value;
+    if (::getsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char *>(&value), &length) !=
+        0)
+        return -1;
+    return value;
+}
+
+std::optional<UdpSocket::Name> UdpSocket::localName() const
+{
+    sockaddr_in a{};
+    AddressLength length = sizeof a;
+    if (::getsockname(handle_, reinterpret_cast<sockaddr *>(&a), &length) != 0 ||
+        a.sin_family != AF_INET)
+        return std::nullopt;
+    return Name{ntohl(a.sin_addr.s_addr), ntohs(a.sin_port)};
+}
+
+std::optional<UdpSocket::Received> UdpSocket::tryReceive()
+{
+    for (;;) {
+        ReceiveResult r = ReceiveDatagram(handle_);
+        if (r.status == ReceiveStatus::Datagram)
+            return std::move(r.datagram);
+        if (r.status != ReceiveStatus::Oversized)
+            return std::nullopt;
+    }
+}
+
+ReceiveResult ReceiveDatagram(SocketHandle socket)
+{
+    // One byte more than the largest datagram: a datagram that fills it was longer than allowed
+    // (and possibly cut by the system), so it is dropped rather than delivered truncated.
+    std::array<std::uint8_t, kMaxDatagram + 1> buffer;
+    sockaddr_in from{};
+    AddressLength fromLength = sizeof from;
+    ReceiveResult result;
+    for (;;) {
+#ifdef _WIN32
+        const int n = ::recvfrom(socket, reinterpret_cast<char *>(buffer.data()),
+                                 static_cast<int>(buffer.size()), 0,
+                                 reinterpret_cast<sockaddr *>(&from), &fromLength);
+#else
+        const ssize_t n = ::recvfrom(socket, buffer.data(), buffer.size(), MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr *>(&from), &fromLength);
+#endif
+        if (n < 0) {
+            const int error = LastSocketError();
+#ifndef _WIN32
+            if (error == EINTR)
+                continue;
+#endif
+            result.status = IsWouldBlock(error)       ? ReceiveStatus::NothingWaiting
+                            : IsOversizedError(error) ? ReceiveStatus::Oversized
+                                                      : ReceiveStatus::Failed;
+            if (result.status == ReceiveStatus::Failed)
+                result.error = error;
+            return result;
+        }
+        const auto size = static_cast<std::size_t>(n);
+        if (size > kMaxDatagram) {
+            result.status = ReceiveStatus::Oversized;
+            return result;
+        }
+        result.status = ReceiveStatus::Datagram;
+        result.datagram.data.assign(buffer.begin(),
+                                    buffer.begin() + static_cast<std::ptrdiff_t>(size));
+        result.datagram.from = ntohl(from.sin_addr.s_addr);
+        result.datagram.fromPort = ntohs(from.sin_port);
+        return result;
+    }
+}
+
+} // namespace ktr
