@@ -1,0 +1,11 @@
+// The application icon (resource 128): a thermometer and a drop.
+#pragma once
+
+#include <QIcon>
+
+namespace ktr {
+
+// The icon with this resource number from ":/icons/<number>.svg"; null when there is none.
+QIcon LoadResourceIcon(int resource);
+
+} // namespace ktr

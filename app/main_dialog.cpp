@@ -1,0 +1,351 @@
+#include "app/main_dialog.h"
+
+#include "app/about_dialog.h"
+#include "app/app_icon.h"
+#include "app/datagram_event.h"
+#include "app/device_page.h"
+#include "app/message_boxes.h"
+#include "app/multi_line_edit.h"
+#include "app/network_page.h"
+#include "app/screenshot.h"
+#include "app/slot_guard.h"
+#include "app/tab_control.h"
+#include "app/template_builder.h"
+#include "app/tree_device_list.h"
+#include "app/widget_page.h"
+#include "ops/control_ids.h"
+#include "ops/text_convert.h"
+#include "res/dialog_templates.h"
+#include "res/string_table.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#include <windows.h>
+#endif
+
+namespace ktr {
+namespace {
+
+constexpr int kAboutCommand = 0x0010;
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+template <typename T>
+T *Control(const QWidget &dialog, int id)
+{
+    return qobject_cast<T *>(FindControl(dialog, id));
+}
+
+// The help the message area shows after start-up, one line each.
+constexpr std::string_view kHelpLines[] = {
+    "  本软件适用于：KTR-4410-HT-LAN产品的参数配置。",
+    "单击\"搜索\"按钮搜索设备，设备出现在设备列表后，双击设备更新信息到右边信息框中修改参数后，"
+    "点击\"配置参数\"按钮，设备将保存参数并自动重启",
+    "注意事项:",
+    "1、确保软件与设备在同一局域网内",
+    "2、请确定当前PC只使用一个网卡",
+    "3、请按照 搜索->双击选中并读取->配置参数 的步骤来操作",
+};
+
+} // namespace
+
+std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth)
+{
+    const int wide = 3 * clientWidth / 11;
+    return {wide, wide, wide, 2 * clientWidth / 11};
+}
+
+MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint)
+    , state_(state)
+    , boxes_(boxes)
+    , reporter_([this](NetFailure failure, int osError) { reportFailure(failure, osError); })
+{
+    BuildFromTemplate(*FindDialogTemplate(kMainTemplate), *this);
+    localAddress_ = Control<QLineEdit>(*this, ids::kLocalAddress);
+    localPort_ = Control<QLineEdit>(*this, ids::kLocalPort);
+    list_ = Control<QTreeWidget>(*this, ids::kDeviceList);
+    messageArea_ = Control<MultiLineEdit>(*this, ids::kMessageArea);
+    tabs_ = Control<TabControl>(*this, ids::kTabs);
+    refreshMessages();
+
+    addAboutEntry();
+    setWindowIcon(LoadResourceIcon(kAppIconResource));
+    captureMessages();
+    localPort_->setText(QString::number(kPort));
+    setUpListColumns();
+
+    captureMessages();
+    for (std::string_view line : kHelpLines) {
+        state_.messageText.appendLine(line);
+    }
+    refreshMessages();
+
+    createPages();
+    LoadPageDefaults(*networkAdapter_, *deviceAdapter_);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+
+    listAdapter_ = std::make_unique<TreeDeviceList>(*list_);
+    ui_.emplace(Ui{state_, *this, *listAdapter_, *networkAdapter_, *deviceAdapter_});
+    networkPage_->bind(*ui_);
+    devicePage_->bind(*ui_);
+    connect(Control<QPushButton>(*this, ids::kSearch), &QPushButton::clicked, this,
+            &MainDialog::OnSearch);
+    list_->viewport()->installEventFilter(this);
+    connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
+
+    startNetwork();
+    state_.deviceBlockRead = false;
+}
+
+MainDialog::~MainDialog()
+{
+    shutDownNetwork();
+}
+
+void MainDialog::addAboutEntry()
+{
+    const QString text = FromUtf8(LoadResourceString(kAboutEntryString));
+    if (text.isEmpty()) {
+        return;
+    }
+#ifdef Q_OS_WIN
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kAboutCommand, reinterpret_cast<LPCWSTR>(text.utf16()));
+#else
+    systemMenu_ = new QMenu(this);
+    systemMenu_->addSeparator();
+    QAction *about = systemMenu_->addAction(text);
+    about->setData(kAboutCommand);
+    connect(about, &QAction::triggered, this, &MainDialog::showAbout);
+#endif
+}
+
+void MainDialog::setUpListColumns()
+{
+    list_->setHeaderLabels({QStringLiteral("设备IP"), QStringLiteral("设备名称"),
+                            QStringLiteral("MAC地址"), QStringLiteral("固件版本")});
+    // The client area as it is without scroll bars: the list is empty at this point.
+    const auto widths = DeviceListColumnWidths(list_->maximumViewportSize().width());
+    for (int column = 0; column < kListColumns; ++column) {
+        list_->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+    }
+}
+
+void MainDialog::captureMessages()
+{
+    // The area holds lines ended by LF; the message text's lines end in CR LF.
+    QString text = messageArea_->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    state_.messageText.capture(text.toStdString());
+}
+
+void MainDialog::createPages()
+{
+    tabs_->tabBar()->addTab(QStringLiteral("网络参数"));
+    tabs_->tabBar()->addTab(QStringLiteral("设备参数"));
+    networkPage_ = new NetworkPage(tabs_);
+    devicePage_ = new DevicePage(tabs_);
+    const QRect placement = tabs_->pageRect();
+    networkPage_->setGeometry(placement);
+    devicePage_->setGeometry(placement);
+    networkPage_->show();
+    devicePage_->hide();
+    tabs_->tabBar()->setCurrentIndex(0);
+    networkAdapter_ = std::make_unique<WidgetPage>(*networkPage_);
+    deviceAdapter_ = std::make_unique<WidgetPage>(*devicePage_);
+}
+
+void MainDialog::startNetwork()
+{
+    if (const int error = StartNetworkStack(); error != 0) {
+        reportFailure(NetFailure::StackStartup, error);
+    }
+    networkStackHeld_ = true;
+    receiveSocket_ = OpenReceiveSocket(reporter_);
+    if (receiveSocket_.isValid()) {
+        // The receiver thread hands each datagram over as an event of its own; the window
+        // stops the thread before it is destroyed, so the target outlives every posting.
+        receiver_ = std::make_unique<ReceiverThread>(receiveSocket_.handle(), [this](Bytes data) {
+            QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
+        });
+    }
+    const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
+    localAddress_->setText(addresses.empty() ? QString()
+                                             : FromUtf8(FormatDottedAddress(addresses.front())));
+}
+
+void MainDialog::shutDownNetwork()
+{
+    if (receiver_) {
+        receiver_->stop();
+        receiver_.reset();
+    }
+    receiveSocket_.close();
+    if (networkStackHeld_) {
+        ReleaseNetworkStack();
+        networkStackHeld_ = false;
+    }
+}
+
+void MainDialog::reportFailure(NetFailure failure, int osError)
+{
+    boxes_.show(this, FromUtf8(FailureMessage(failure, osError)),
+                QCoreApplication::applicationName(), BoxIcon::None);
+}
+
+void MainDialog::refreshEndpoints()
+{
+    // The receiver lets go of the slot sockets before the refresh may close some of them.
+    if (receiver_) {
+        receiver_->setSlotSockets({});
+    }
+    endpoints_.refresh(LocalIpv4Addresses(), reporter_);
+    if (receiver_) {
+        receiver_->setSlotSockets(endpoints_.openHandles());
+    }
+}
+
+void MainDialog::SendToAll(ByteView datagram)
+{
+    endpoints_.SendToAll(datagram, reporter_);
+}
+
+void MainDialog::refreshMessages()
+{
+    QString text = FromUtf8(state_.messageText.text());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    messageArea_->setPlainText(text);
+    messageArea_->moveCursor(QTextCursor::Start);
+    messageArea_->verticalScrollBar()->setValue(0);
+}
+
+void MainDialog::messageBox(std::string_view text, std::string_view caption, BoxIcon icon)
+{
+    boxes_.show(this, FromUtf8(text), FromUtf8(caption), icon);
+}
+
+void MainDialog::OnSearch()
+{
+    RunGuarded([this] { ktr::OnSearch(*ui_); });
+    ScheduleScreenshotFromEnvironment(*this);
+}
+
+void MainDialog::OnDblclkDeviceList()
+{
+    RunGuarded([this] { ktr::OnDblclkDeviceList(*ui_); });
+}
+
+void MainDialog::OnSelchangeTab()
+{
+    switch (tabs_->tabBar()->currentIndex()) {
+    case 0:
+        networkPage_->show();
+        devicePage_->hide();
+        break;
+    case 1:
+        networkPage_->hide();
+        devicePage_->show();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainDialog::showAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+bool MainDialog::event(QEvent *event)
+{
+    if (event->type() == DatagramEvent::kType) {
+        const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
+        RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+bool MainDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // A double-click anywhere in the list notifies, also on empty space (no row selected).
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        OnDblclkDeviceList();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::closeEvent(QCloseEvent *event)
+{
+    if (receiver_) {
+        receiver_->setSlotSockets({});
+    }
+    endpoints_.closeAll();
+    if (networkStackHeld_) {
+        ReleaseNetworkStack();
+        networkStackHeld_ = false;
+    }
+    QDialog::closeEvent(event);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (plain && enter) {
+        // A focused push button is the default for the moment; anywhere else Enter is the
+        // dialog's OK command and ends it.
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            button->click();
+        } else {
+            accept();
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (systemMenu_ != nullptr) {
+        systemMenu_->popup(event->globalPos());
+        return;
+    }
+    QDialog::contextMenuEvent(event);
+}
+
+#ifdef Q_OS_WIN
+bool MainDialog::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    const auto *msg = static_cast<const MSG *>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
+        showAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+} // namespace ktr

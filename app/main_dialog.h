@@ -1,0 +1,112 @@
+// MainDialog: the tool's one window - local host information, device list, message area and
+// the tab control with the two parameter pages - and the shell the commands talk to.
+#pragma once
+
+#include "link/endpoints.h"
+#include "link/receiver_thread.h"
+#include "link/udp_socket.h"
+#include "ops/commands.h"
+#include "ops/ports.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QLineEdit;
+class QMenu;
+class QTreeWidget;
+
+namespace ktr {
+
+class DevicePage;
+class MessageBoxes;
+class MultiLineEdit;
+class NetworkPage;
+class TabControl;
+class TreeDeviceList;
+class WidgetPage;
+
+// The four column widths of the device list for a client area this many pixels wide.
+std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth);
+
+class MainDialog : public QDialog, public Shell
+{
+    Q_OBJECT
+
+public:
+    MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent = nullptr);
+    ~MainDialog() override;
+
+    // Shell.
+    void refreshEndpoints() override;
+    void SendToAll(ByteView datagram) override;
+    void refreshMessages() override;
+    void messageBox(std::string_view text, std::string_view caption, BoxIcon icon) override;
+
+    // Stops and joins the receiver, closes the receive socket and releases the network stack;
+    // runs once the modal run has ended, however it ended. Idempotent.
+    void shutDownNetwork();
+
+    Ui &ui() { return *ui_; }
+    NetworkPage *networkPage() const { return networkPage_; }
+    DevicePage *devicePage() const { return devicePage_; }
+    QTreeWidget *deviceList() const { return list_; }
+    MultiLineEdit *messageArea() const { return messageArea_; }
+    TabControl *tabControl() const { return tabs_; }
+    // The menu with the About entry (the window's context menu); nullptr on Windows, where the
+    // entry sits in the native system menu.
+    QMenu *systemMenu() const { return systemMenu_; }
+    const Endpoints &endpoints() const { return endpoints_; }
+
+public slots:
+    void OnSearch();
+    void OnDblclkDeviceList();
+    void OnSelchangeTab();
+    void showAbout();
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+#endif
+
+private:
+    void addAboutEntry();
+    void setUpListColumns();
+    void captureMessages();
+    void createPages();
+    void startNetwork();
+    void reportFailure(NetFailure failure, int osError);
+
+    AppState &state_;
+    MessageBoxes &boxes_;
+    FailureReporter reporter_;
+
+    QLineEdit *localAddress_ = nullptr;
+    QLineEdit *localPort_ = nullptr;
+    QTreeWidget *list_ = nullptr;
+    MultiLineEdit *messageArea_ = nullptr;
+    TabControl *tabs_ = nullptr;
+    NetworkPage *networkPage_ = nullptr;
+    DevicePage *devicePage_ = nullptr;
+    QMenu *systemMenu_ = nullptr;
+
+    std::unique_ptr<WidgetPage> networkAdapter_;
+    std::unique_ptr<WidgetPage> deviceAdapter_;
+    std::unique_ptr<TreeDeviceList> listAdapter_;
+    std::optional<Ui> ui_;
+
+    // Declared before the receiver so that the receiver stops before the sockets close.
+    Endpoints endpoints_;
+    UdpSocket receiveSocket_;
+    std::unique_ptr<ReceiverThread> receiver_;
+    bool networkStackHeld_ = false;
+};
+
+} // namespace ktr

@@ -1,0 +1,41 @@
+#include "app/screenshot.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace ktr {
+namespace {
+
+constexpr int kDefaultDelayMs = 2000;
+
+} // namespace
+
+bool SaveScreenshot(QWidget &widget, const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return widget.grab().save(path, "PNG");
+}
+
+void ScheduleScreenshotFromEnvironment(QWidget &widget)
+{
+    const QString path = qEnvironmentVariable("KTR_SCREENSHOT");
+    if (path.isEmpty()) {
+        return;
+    }
+    bool valid = false;
+    int delay = qEnvironmentVariableIntValue("KTR_SCREENSHOT_DELAY_MS", &valid);
+    if (!valid || delay < 0) {
+        delay = kDefaultDelayMs;
+    }
+    QTimer::singleShot(delay, &widget, [target = QPointer<QWidget>(&widget), path] {
+        if (target) {
+            SaveScreenshot(*target, path);
+        }
+    });
+}
+
+} // namespace ktr

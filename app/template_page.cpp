@@ -1,0 +1,29 @@
+#include "app/template_page.h"
+
+#include "app/slot_guard.h"
+#include "app/template_builder.h"
+#include "ops/commands.h"
+
+namespace ktr {
+
+TemplatePage::TemplatePage(int templateId, QWidget *parent)
+    : QWidget(parent)
+{
+    if (const DialogTemplate *dialogTemplate = FindDialogTemplate(templateId)) {
+        BuildFromTemplate(*dialogTemplate, *this);
+    }
+}
+
+QWidget *TemplatePage::control(int id) const
+{
+    return FindControl(*this, id);
+}
+
+void TemplatePage::run(void (*command)(Ui &))
+{
+    if (ui_ != nullptr) {
+        RunGuarded([this, command] { command(*ui_); });
+    }
+}
+
+} // namespace ktr

@@ -1,0 +1,26 @@
+// The DeviceList interface of the commands over the main window's list control.
+#pragma once
+
+#include "ops/ports.h"
+
+class QTreeWidget;
+
+namespace ktr {
+
+class TreeDeviceList : public DeviceList
+{
+public:
+    explicit TreeDeviceList(QTreeWidget &list);
+
+    void insertRowAtTop(const DeviceRow &row) override;
+    void deleteAllRows() override;
+    int rowCount() const override;
+    int selectedRow() const override;
+    // "" for a row or column that does not exist.
+    std::string cellText(int row, int column) const override;
+
+private:
+    QTreeWidget &list_;
+};
+
+} // namespace ktr

@@ -1,0 +1,10 @@
+// Registration of the tool's Qt resources (the application icon).
+#pragma once
+
+namespace ktr {
+
+// Makes ":/icons/128.svg" available; the resource object lives in a static library, which the
+// linker would otherwise leave out. Safe to call more than once.
+void InitResources();
+
+} // namespace ktr

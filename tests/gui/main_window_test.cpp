@@ -1,0 +1,255 @@
+// The main window after start-up, its message area, the About entry and the ways it ends.
+#include "gui_support.h"
+
+#include "app/about_dialog.h"
+#include "app/datagram_event.h"
+#include "app/device_page.h"
+#include "app/multi_line_edit.h"
+#include "app/network_page.h"
+#include "app/tab_control.h"
+#include "link/endpoints.h"
+#include "ops/control_ids.h"
+#include "ops/text_convert.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace ktr::test {
+namespace {
+
+const QString kHelpShown = QStringLiteral(
+    "  本软件适用于：KTR-4410-HT-LAN产品的参数配置。\n"
+    "单击\"搜索\"按钮搜索设备，设备出现在设备列表后，双击设备更新信息到右边信息框中修改参数后，"
+    "点击\"配置参数\"按钮，设备将保存参数并自动重启\n"
+    "注意事项:\n"
+    "1、确保软件与设备在同一局域网内\n"
+    "2、请确定当前PC只使用一个网卡\n"
+    "3、请按照 搜索->双击选中并读取->配置参数 的步骤来操作\n");
+
+using StartUpTest = MainWindowTest;
+
+TEST_F(StartUpTest, ShowsHelpHeadingsPortAddressAndNetworkPage)
+{
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("KTR-4410-HT-LAN Setup V3.2"));
+    EXPECT_EQ(messageAreaText(), kHelpShown);
+    // The message text keeps the CR LF line ends the area does not show.
+    EXPECT_EQ(QString::fromStdString(state.messageText.text()),
+              QString(kHelpShown).replace("\n", "\r\n"));
+    EXPECT_EQ(dialog->messageArea()->verticalScrollBar()->value(), 0);
+
+    QTreeWidget *list = dialog->deviceList();
+    ASSERT_EQ(list->columnCount(), 4);
+    const QStringList headings{"设备IP", "设备名称", "MAC地址", "固件版本"};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(list->headerItem()->text(column), headings[column]);
+    }
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+
+    EXPECT_EQ(qobject_cast<QLineEdit *>(mainControl(ids::kLocalPort))->text(), "1901");
+    const auto addresses = LocalIpv4Addresses();
+    const QString first =
+        addresses.empty() ? QString() : QString::fromStdString(FormatDottedAddress(addresses[0]));
+    EXPECT_EQ(qobject_cast<QLineEdit *>(mainControl(ids::kLocalAddress))->text(), first);
+    if (InPrivateNetwork()) {
+        EXPECT_EQ(first, "10.77.0.1");
+    }
+
+    EXPECT_EQ(dialog->tabControl()->tabBar()->currentIndex(), 0);
+    EXPECT_TRUE(dialog->networkPage()->isVisible());
+    EXPECT_FALSE(dialog->devicePage()->isVisible());
+    EXPECT_FALSE(state.deviceBlockRead);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(StartUpTest, ListColumnsShareTheClientWidth)
+{
+    QTreeWidget *list = dialog->deviceList();
+    const auto expected = DeviceListColumnWidths(list->maximumViewportSize().width());
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(list->columnWidth(column), expected[static_cast<std::size_t>(column)]);
+    }
+}
+
+struct WidthCase
+{
+    int client;
+    std::array<int, 4> widths;
+};
+
+class ColumnWidthTest : public ::testing::TestWithParam<WidthCase>
+{
+};
+
+TEST_P(ColumnWidthTest, ThreeEleventhsAndTwoElevenths)
+{
+    EXPECT_EQ(DeviceListColumnWidths(GetParam().client), GetParam().widths);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, ColumnWidthTest,
+                         ::testing::Values(WidthCase{480, {130, 130, 130, 87}},
+                                           WidthCase{0, {0, 0, 0, 0}}, WidthCase{10, {2, 2, 2, 1}},
+                                           WidthCase{356, {97, 97, 97, 64}}),
+                         [](const ::testing::TestParamInfo<WidthCase> &info) {
+                             return "Client" + std::to_string(info.param.client);
+                         });
+
+using MessageAreaTest = MainWindowTest;
+
+TEST_F(MessageAreaTest, TypedLettersAreUpperCaseAndLostAtTheNextRefresh)
+{
+    MultiLineEdit *area = dialog->messageArea();
+    area->setFocus();
+    area->moveCursor(QTextCursor::End);
+    QTest::keyClicks(area, "ab-c1x");
+    EXPECT_TRUE(messageAreaText().endsWith("AB-C1X")) << messageAreaText().toStdString();
+
+    QApplication::clipboard()->setText("pasted text");
+    area->paste();
+    EXPECT_TRUE(messageAreaText().endsWith("AB-C1XPASTED TEXT"));
+
+    dialog->refreshMessages();
+    EXPECT_EQ(messageAreaText(), kHelpShown);
+}
+
+TEST_F(MessageAreaTest, RefreshShowsTheWholeTextFromItsFirstLine)
+{
+    state.messageText.clear();
+    for (int line = 0; line < 200; ++line) {
+        state.messageText.appendLine("搜索到设备 " + std::to_string(line));
+    }
+    dialog->messageArea()->verticalScrollBar()->setValue(50);
+    dialog->refreshMessages();
+    EXPECT_EQ(dialog->messageArea()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(dialog->messageArea()->blockCount(), 201);
+    EXPECT_TRUE(messageAreaText().startsWith("搜索到设备 0\n"));
+    EXPECT_TRUE(messageAreaText().endsWith("搜索到设备 199\n"));
+}
+
+TEST_F(MessageAreaTest, DatagramEventsReachTheReplyDispatchEachWithItsOwnBytes)
+{
+    // Two replies posted back to back, as the receiver thread does: both arrive intact.
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(0xA6)));
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(0x07)));
+    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    QTreeWidget *list = dialog->deviceList();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "192.168.0.7");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "192.168.0.166");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "QX-HT-LAN");
+    EXPECT_EQ(list->topLevelItem(1)->text(2), "000EEB123456");
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "288");
+    EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n搜索到设备\n"));
+}
+
+using AboutTest = MainWindowTest;
+
+TEST_F(AboutTest, ContextMenuEntryOpensTheAboutBoxModally)
+{
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                dialog->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(dialog.get(), &menuEvent);
+    QMenu *menu = dialog->systemMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    const QList<QAction *> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_TRUE(actions[0]->isSeparator());
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("关于 KTR-HTD-LAN Config(&A)..."));
+
+    QString caption;
+    QStringList texts;
+    bool hasIcon = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *about = qobject_cast<AboutDialog *>(modal)) {
+            caption = about->windowTitle();
+            for (QLabel *label : about->findChildren<QLabel *>()) {
+                if (!label->pixmap().isNull()) {
+                    hasIcon = true;
+                } else {
+                    texts << label->text();
+                }
+            }
+            QTest::keyClick(about, Qt::Key_Escape);
+        } else if (modal != nullptr) {
+            modal->close();
+        }
+    });
+    menu->hide();
+    actions[1]->trigger();
+    EXPECT_EQ(caption, QStringLiteral("关于 KTR-4410-HT-LAN V3.2"));
+    EXPECT_TRUE(texts.contains("KTR-4410-HT-LAN V3.2"));
+    EXPECT_TRUE(hasIcon);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(AboutDialogTest, OkClosesIt)
+{
+    AboutDialog about;
+    about.show();
+    auto *ok = qobject_cast<QPushButton *>(FindControl(about, 1));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("确定"));
+    EXPECT_TRUE(ok->isDefault());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+using EndingTest = MainWindowTest;
+
+TEST_F(EndingTest, EscEndsTheDialogWithoutTheCloseHandling)
+{
+    QTest::keyClick(qobject_cast<QLineEdit *>(networkControl(ids::kStaticIp)), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(EndingTest, EnterInAnEditEndsTheDialogButOnAButtonClicksIt)
+{
+    auto *mac = qobject_cast<QLineEdit *>(networkControl(ids::kMacEdit));
+    // Enter on a focused button runs that button: "写MAC" with a malformed address only
+    // complains, and the window stays.
+    mac->setText("no mac");
+    auto *writeMac = qobject_cast<QPushButton *>(networkControl(ids::kWriteMac));
+    writeMac->setFocus();
+    bool clicked = false;
+    QObject::connect(writeMac, &QPushButton::clicked, [&] { clicked = true; });
+    QTest::keyClick(writeMac, Qt::Key_Return);
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(dialog->isVisible());
+
+    mac->setFocus();
+    QTest::keyClick(mac, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(EndingTest, EnterInTheMessageAreaEndsTheDialogAndCtrlEnterStartsALine)
+{
+    MultiLineEdit *area = dialog->messageArea();
+    area->setFocus();
+    area->moveCursor(QTextCursor::End);
+    QTest::keyClick(area, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClicks(area, "x");
+    EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(area, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+} // namespace
+} // namespace ktr::test

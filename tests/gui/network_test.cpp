@@ -1,0 +1,137 @@
+// The window's network layer in a private network namespace: replies arriving on port 1901,
+// searching, failures through the message-box seam, and shut-down.
+#include "gui_support.h"
+
+#include "link/endpoints.h"
+#include "link/udp_socket.h"
+#include "ops/control_ids.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace ktr::test {
+namespace {
+
+constexpr std::uint32_t kLoopback = 0x7F000001;
+constexpr std::uint32_t kVethAddress = 0x0A4D0001; // 10.77.0.1
+
+class NetworkLayerTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        if (!InPrivateNetwork()) {
+            GTEST_SKIP() << "needs the private network namespace of in_private_netns.sh";
+        }
+        MainWindowTest::SetUp();
+    }
+
+    // Sends the datagram to the tool's port as a device on this host would.
+    static void SendAsDevice(const Bytes &datagram, std::uint32_t to = kLoopback)
+    {
+        UdpSocket device;
+        ASSERT_EQ(device.create(), 0);
+        ASSERT_EQ(device.sendTo(datagram, to, kPort), 0);
+    }
+
+    void search()
+    {
+        QTest::mouseClick(qobject_cast<QPushButton *>(mainControl(ids::kSearch)), Qt::LeftButton);
+    }
+
+    int rows() const { return dialog->deviceList()->topLevelItemCount(); }
+};
+
+TEST_F(NetworkLayerTest, RepliesOnPort1901BecomeRowsAndLines)
+{
+    SendAsDevice(SearchReply(0x21));
+    SendAsDevice(SearchReply(0x22));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 2; }, 5000));
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(0)->text(0), "192.168.0.34");
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(1)->text(0), "192.168.0.33");
+    EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n搜索到设备\n"));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(NetworkLayerTest, SearchOpensOneSlotPerAddressAndEmptiesTheList)
+{
+    SendAsDevice(SearchReply());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 5000));
+    search();
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(messageAreaText(), "搜索...\n");
+    EXPECT_TRUE(dialog->endpoints().slot(0).open);
+    EXPECT_EQ(dialog->endpoints().slot(0).localAddress, kVethAddress);
+    EXPECT_FALSE(dialog->endpoints().slot(1).open);
+    // Our own broadcast comes back as a request and changes nothing; a device's reply after
+    // the search lands in the emptied list.
+    SendAsDevice(SearchReply());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 5000));
+    EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(NetworkLayerTest, UnicastRepliesToASlotSocketAreReadToo)
+{
+    search();
+    ASSERT_TRUE(dialog->endpoints().slot(0).open);
+    // A device answering the interface address lands on the slot socket bound to it (the
+    // receive socket shares the port; the kernel hands unicast to the more specific bind).
+    SendAsDevice(SearchReply(0x44), kVethAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 5000));
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(0)->text(0), "192.168.0.68");
+}
+
+TEST_F(NetworkLayerTest, CloseBoxClosesTheSlotsAndEscKeepsThemUntilShutDown)
+{
+    search();
+    ASSERT_TRUE(dialog->endpoints().slot(0).socket.isValid());
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->endpoints().slot(0).socket.isValid());
+
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->endpoints().slot(0).socket.isValid());
+    EXPECT_TRUE(dialog->endpoints().slot(0).open); // the flags stay as they were
+}
+
+TEST_F(NetworkLayerTest, NothingIsDeliveredAfterShutDown)
+{
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    dialog->shutDownNetwork();
+    SendAsDevice(SearchReply());
+    QTest::qWait(300);
+    EXPECT_EQ(rows(), 0);
+    // The port is free again: the receive socket is closed, not just left unread.
+    UdpSocket probe;
+    ASSERT_EQ(probe.create(), 0);
+    EXPECT_EQ(probe.bind(0, kPort), 0);
+}
+
+TEST_F(NetworkLayerTest, BindFailureOfASlotGoesThroughTheMessageBoxSeam)
+{
+    // Another program holds port 1901 on the interface address without sharing it.
+    UdpSocket holder;
+    ASSERT_EQ(holder.create(), 0);
+    dialog->shutDownNetwork(); // frees the wildcard bind so the holder can take the address
+    ASSERT_EQ(holder.bind(kVethAddress, kPort), 0);
+    search();
+    ASSERT_FALSE(boxes.boxes.empty());
+    const RecordedBox &box = boxes.boxes.front();
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("绑定SOCKET出错 -1  错误代码 ")))
+        << box.text.toStdString();
+    EXPECT_EQ(box.caption, QCoreApplication::applicationName());
+    EXPECT_EQ(box.caption, QStringLiteral("ktr_gui_tests"));
+    EXPECT_EQ(box.icon, BoxIcon::None);
+    EXPECT_FALSE(dialog->endpoints().slot(0).open);
+    EXPECT_EQ(messageAreaText(), "搜索...\n");
+}
+
+} // namespace
+} // namespace ktr::test
