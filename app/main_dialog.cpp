@@ -15,6 +15,7 @@
 #include "app/widget_page.h"
 #include "ops/control_ids.h"
 #include "ops/text_convert.h"
+#include "widgets/main_window_buttons.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
 
@@ -98,6 +99,9 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     refreshMessages();
 
     createPages();
+    // The two hover buttons belong to the network page's buttons, so they are bound once that
+    // page exists; the page's handlers still get every click.
+    BindMainWindowHoverButtons(networkPage_, firstHoverButton_, secondHoverButton_);
     LoadPageDefaults(*networkAdapter_, *deviceAdapter_);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setAllColumnsShowFocus(true);

@@ -7,6 +7,7 @@
 #include "link/udp_socket.h"
 #include "ops/commands.h"
 #include "ops/ports.h"
+#include "widgets/hover_button.h"
 
 #include <QDialog>
 
@@ -59,6 +60,9 @@ public:
     // entry sits in the native system menu.
     QMenu *systemMenu() const { return systemMenu_; }
     const Endpoints &endpoints() const { return endpoints_; }
+    // The hover buttons that stand in for the network page's "载入默认" and "参数配置".
+    HoverButton &firstHoverButton() { return firstHoverButton_; }
+    HoverButton &secondHoverButton() { return secondHoverButton_; }
 
 public slots:
     void OnSearch();
@@ -96,6 +100,9 @@ private:
     NetworkPage *networkPage_ = nullptr;
     DevicePage *devicePage_ = nullptr;
     QMenu *systemMenu_ = nullptr;
+    // They take over page buttons once the pages exist; destroyed before the pages are.
+    HoverButton firstHoverButton_;
+    HoverButton secondHoverButton_;
 
     std::unique_ptr<WidgetPage> networkAdapter_;
     std::unique_ptr<WidgetPage> deviceAdapter_;

@@ -112,6 +112,9 @@ bool HoverButton::takeOver(QPushButton *control)
     setEnabled(control->isEnabled());
     setObjectName(control->objectName());
     setProperty("ktrId", control->property("ktrId"));
+    // Screen readers keep announcing the button as before.
+    setAccessibleName(control->accessibleName());
+    setAccessibleDescription(control->accessibleDescription());
     setFocusPolicy(control->focusPolicy());
     setDefault(defaultButton_);
     QWidget::setTabOrder(control, this);

@@ -1,0 +1,54 @@
+// The main window's two hover buttons: they stand in for the network page's "参数配置" and
+// "载入默认", are shown with their icons in the classic look, and their clicks still reach the
+// page's commands.
+#include "gui_support.h"
+
+#include "app/network_page.h"
+#include "app/screenshot.h"
+#include "ops/control_ids.h"
+
+#include <QPushButton>
+#include <QTest>
+
+namespace ktr::test {
+namespace {
+
+using HoverButtonsTest = MainWindowTest;
+
+TEST_F(HoverButtonsTest, TakeOverThePageButtonsInPlace)
+{
+    struct Expected
+    {
+        HoverButton *button;
+        int id;
+        const char *caption;
+    };
+    const Expected expected[] = {
+        {&dialog->secondHoverButton(), ids::kConfigureNetwork, "参数配置"},
+        {&dialog->firstHoverButton(), ids::kLoadDefaults, "载入默认"},
+    };
+    for (const Expected &e : expected) {
+        // A lookup by id on the page now finds the hover button, shown where the original was.
+        EXPECT_EQ(networkControl(e.id), e.button) << e.id;
+        EXPECT_EQ(e.button->parentWidget(), dialog->networkPage());
+        EXPECT_TRUE(e.button->isVisibleTo(dialog->networkPage()));
+        EXPECT_EQ(e.button->text(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(e.button->accessibleName(), QString::fromUtf8(e.caption));
+        EXPECT_FALSE(e.button->isFlat());
+        EXPECT_EQ(e.button->alignment(), 0);
+    }
+}
+
+TEST_F(HoverButtonsTest, ClicksStillRunThePageCommands)
+{
+    dialog->show();
+    QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
+    EXPECT_EQ(messageAreaText(), "恢复出厂设置...\n");
+    QTest::mouseClick(&dialog->secondHoverButton(), Qt::LeftButton);
+    EXPECT_EQ(messageAreaText(), "设置参数... \n");
+    if (const QByteArray dir = qgetenv("KTR_SHOTS_DIR"); !dir.isEmpty())
+        SaveScreenshot(*dialog, QString::fromLocal8Bit(dir) + "/network-page-hover-buttons.png");
+}
+
+} // namespace
+} // namespace ktr::test
