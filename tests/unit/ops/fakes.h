@@ -13,6 +13,7 @@
 #include "ops/commands.h"
 #include "ops/control_ids.h"
 #include "ops/ports.h"
+#include "tests/support/hex.h" // Hex(): frames are written out by hand, not re-encoded
 
 namespace ktr::test {
 
@@ -151,31 +152,6 @@ struct Harness
     FakePage devicePage;
     Ui ui{state, shell, list, networkPage, devicePage};
 };
-
-// "AA 00 07 ..." to bytes: frames in the tests are written out by hand, not re-encoded.
-inline Bytes Hex(std::string_view text)
-{
-    Bytes out;
-    int high = -1;
-    for (char c : text) {
-        int v;
-        if (c >= '0' && c <= '9')
-            v = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            v = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            v = c - 'a' + 10;
-        else
-            continue;
-        if (high < 0) {
-            high = v;
-        } else {
-            out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
-    return out;
-}
 
 inline Bytes Concat(std::initializer_list<Bytes> parts)
 {
