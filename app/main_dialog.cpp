@@ -15,9 +15,9 @@
 #include "app/widget_page.h"
 #include "ops/control_ids.h"
 #include "ops/text_convert.h"
-#include "widgets/main_window_buttons.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
+#include "widgets/main_window_buttons.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -187,8 +187,11 @@ void MainDialog::startNetwork()
     receiveSocket_ = OpenReceiveSocket(reporter_);
     if (receiveSocket_.isValid()) {
         // The receiver thread hands each datagram over as an event of its own; the window
-        // stops the thread before it is destroyed, so the target outlives every posting.
+        // stops the thread before it is destroyed, so the target outlives every posting. Each
+        // is counted before it is posted, so the window never takes the one it dispatches for
+        // the last while another is on its way.
         receiver_ = std::make_unique<ReceiverThread>(receiveSocket_.handle(), [this](Bytes data) {
+            queuedDatagrams_.fetch_add(1);
             QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
         });
     }
@@ -235,6 +238,11 @@ void MainDialog::SendToAll(ByteView datagram)
 
 void MainDialog::refreshMessages()
 {
+    if (dispatchingDatagram_ && queuedDatagrams_.load() > 0) {
+        messagesStale_ = true;
+        return;
+    }
+    messagesStale_ = false;
     QString text = FromUtf8(state_.messageText.text());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     messageArea_->setPlainText(text);
@@ -283,8 +291,19 @@ void MainDialog::showAbout()
 bool MainDialog::event(QEvent *event)
 {
     if (event->type() == DatagramEvent::kType) {
+        // Datagrams posted by others than the receiver were never counted; the count stays at
+        // or below the number still queued, so the last one always finds it at zero.
+        int queued = queuedDatagrams_.load();
+        while (queued > 0 && !queuedDatagrams_.compare_exchange_weak(queued, queued - 1)) {
+        }
         const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
+        const bool outer = dispatchingDatagram_;
+        dispatchingDatagram_ = true;
         RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
+        dispatchingDatagram_ = outer;
+        if (messagesStale_ && queuedDatagrams_.load() == 0) {
+            refreshMessages();
+        }
         return true;
     }
     return QDialog::event(event);

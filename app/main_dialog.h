@@ -12,6 +12,7 @@
 #include <QDialog>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -114,6 +115,13 @@ private:
     UdpSocket receiveSocket_;
     std::unique_ptr<ReceiverThread> receiver_;
     bool networkStackHeld_ = false;
+
+    // A search of a thousand devices brings a thousand datagrams, each ending in a refresh of
+    // the whole message text. While the receiver has more of them queued for this window, the
+    // refreshes asked for during their dispatch are folded into one after the last of them.
+    std::atomic<int> queuedDatagrams_{0};
+    bool dispatchingDatagram_ = false;
+    bool messagesStale_ = false;
 };
 
 } // namespace ktr

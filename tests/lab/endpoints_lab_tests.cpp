@@ -1,18 +1,14 @@
 // The endpoints and the receiver on the virtual lab's two segments, seen from the devices' side
 // through plain sockets opened in the device namespaces.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <poll.h>
-#include <sched.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 #include "link/endpoints.h"
 #include "link/receiver_thread.h"
 #include "tests/lab/support/lab_env.h"
+#include "tests/lab/support/lab_sockets.h"
 
 namespace ktr {
 namespace {
@@ -21,60 +17,6 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 
 constexpr auto kQuiet = 300ms;
-
-std::string NamespacePath(LabHost host)
-{
-    return "/run/netns/" + LabNamespace(host);
-}
-
-// True when this process runs in the lab's PC namespace. Everything here broadcasts, which
-// must never happen anywhere else.
-bool InLabPc()
-{
-    struct stat own
-    {
-    };
-    struct stat pc
-    {
-    };
-    return ::stat("/proc/self/ns/net", &own) == 0 &&
-           ::stat(NamespacePath(LabHost::Pc).c_str(), &pc) == 0 && own.st_dev == pc.st_dev &&
-           own.st_ino == pc.st_ino;
-}
-
-// A device-side socket on port 1901 in another lab namespace: a short-lived thread enters the
-// namespace just to create it; the socket stays there and this process uses it from here.
-// Bound to 0.0.0.0 it hears broadcasts; bound to the device's address it sends as a device
-// does (a limited broadcast needs the source address to pick its interface: there are no
-// routes in the lab).
-UdpSocket DeviceSocket(LabHost host, std::uint32_t address = 0)
-{
-    UdpSocket s;
-    std::thread([&] {
-        const int ns = ::open(NamespacePath(host).c_str(), O_RDONLY | O_CLOEXEC);
-        if (ns < 0)
-            return;
-        if (::setns(ns, CLONE_NEWNET) == 0 && s.create() == 0 && s.setBroadcast(true) == 0 &&
-            s.setReuseAddress(true) == 0 && s.setReceiveBuffer(1 << 20) == 0 &&
-            s.bind(address, kPort) != 0)
-            s.close();
-        ::close(ns);
-    }).join();
-    return s;
-}
-
-std::vector<UdpSocket::Received> ReceiveUntilQuiet(const UdpSocket &socket)
-{
-    std::vector<UdpSocket::Received> received;
-    for (;;) {
-        pollfd p{socket.handle(), POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(kQuiet.count())) <= 0)
-            return received;
-        for (ReceiveResult r = ReceiveDatagram(socket.handle());
-             r.status == ReceiveStatus::Datagram; r = ReceiveDatagram(socket.handle()))
-            received.push_back(std::move(r.datagram));
-    }
-}
 
 class Collected
 {
@@ -125,8 +67,8 @@ TEST_F(EndpointsLab, LocalAddressesAreThePcInterfacesInOrder)
 
 TEST_F(EndpointsLab, SendToAllReachesEachSegmentOnceFromItsOwnAddress)
 {
-    UdpSocket segment1 = DeviceSocket(LabHost::Dev);
-    UdpSocket segment2 = DeviceSocket(LabHost::Dev2);
+    UdpSocket segment1 = LabSocket(LabHost::Dev);
+    UdpSocket segment2 = LabSocket(LabHost::Dev2);
     ASSERT_TRUE(segment1.isValid() && segment2.isValid());
     Endpoints endpoints;
     endpoints.refresh(LocalIpv4Addresses(), reporter());
@@ -144,7 +86,7 @@ TEST_F(EndpointsLab, SendToAllReachesEachSegmentOnceFromItsOwnAddress)
         std::uint32_t from;
     } segments[] = {{segment1, kLabPc0}, {segment2, kLabPc1}};
     for (const auto &s : segments) {
-        const auto got = ReceiveUntilQuiet(s.socket);
+        const auto got = ReceiveUntilQuiet(s.socket, kQuiet);
         ASSERT_EQ(got.size(), 1u) << "copies seen on the segment of " << LocalAddressText({s.from});
         EXPECT_EQ(got[0].data, search);
         EXPECT_EQ(got[0].from, s.from);
@@ -173,7 +115,7 @@ class ReplyLab : public EndpointsLab, public ::testing::WithParamInterface<Reply
 TEST_P(ReplyLab, DeliveredExactlyOnce)
 {
     const Reply p = GetParam();
-    UdpSocket device = DeviceSocket(p.device, p.deviceAddress);
+    UdpSocket device = LabSocket(p.device, p.deviceAddress);
     ASSERT_TRUE(device.isValid());
     UdpSocket receive = OpenReceiveSocket(reporter());
     Endpoints endpoints;
@@ -204,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EndpointsLab, UnicastReplyLandsInTheSlotSocketNotTheReceiveSocket)
 {
     // Why the receiver reads the slot sockets at all.
-    UdpSocket device = DeviceSocket(LabHost::Dev, kLabDev0);
+    UdpSocket device = LabSocket(LabHost::Dev, kLabDev0);
     UdpSocket receive = OpenReceiveSocket(reporter());
     Endpoints endpoints;
     endpoints.refresh(LocalIpv4Addresses(), reporter());
@@ -212,8 +154,8 @@ TEST_F(EndpointsLab, UnicastReplyLandsInTheSlotSocketNotTheReceiveSocket)
 
     ASSERT_EQ(device.sendTo(reply, kLabPc0, kPort), 0);
 
-    EXPECT_EQ(ReceiveUntilQuiet(endpoints.slot(0).socket).size(), 1u);
-    EXPECT_TRUE(ReceiveUntilQuiet(receive).empty());
+    EXPECT_EQ(ReceiveUntilQuiet(endpoints.slot(0).socket, kQuiet).size(), 1u);
+    EXPECT_TRUE(ReceiveUntilQuiet(receive, kQuiet).empty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Parsing and help text of ktr-sim's command line.
 #include "tools/sim/sim_options.h"
+#include "tools/parse_number.h"
 
 #include <charconv>
 #include <functional>
@@ -12,17 +13,6 @@ namespace {
 
 constexpr std::size_t kMaxDevices = 100000;
 constexpr long kMaxMilliseconds = 600000;
-
-template <typename T>
-std::optional<T> ParseNumber(std::string_view text, T low, T high)
-{
-    T value{};
-    const char *end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
 
 } // namespace
 
