@@ -60,6 +60,7 @@ std::string FailureMessage(NetFailure failure, int osError)
         return "设置socket规则失败";
     case NetFailure::SlotReuse:
         return "设置socket规则失败2";
+    case NetFailure::ReceiveBind:
     case NetFailure::SlotBind:
         // The first number is what the bind call returned, always -1.
         return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
@@ -79,9 +80,10 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
     // A smaller queue still works, it only holds fewer replies; no message for it.
     s.setReceiveBuffer(kReceiveBufferBytes);
-    // Nothing to tell the user if this fails: there is no message for it and the tool goes on
-    // without replies, as with a failed socket.
-    s.bind(0, kPort);
+    // Without the bind no reply ever arrives: the user is told, with the bind message the
+    // sending endpoints use, and the tool goes on.
+    if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))
+        s.close();
     return s;
 }
 

@@ -146,6 +146,7 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         {NetFailure::SlotReuse, 0, "设置socket规则失败2"},
         {NetFailure::SlotBind, 10048, "绑定SOCKET出错 -1  错误代码 10048"},
         {NetFailure::SlotBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
+        {NetFailure::ReceiveBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::Send, 0, "端口被占用"},
     };
     for (const auto &c : cases)
@@ -387,7 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveStepFailure{"Create", SocketCall::Create, {{NetFailure::ReceiveSocket, 77}}, false},
         ReceiveStepFailure{
             "Broadcast", SocketCall::SetBroadcast, {{NetFailure::ReceiveBroadcast, 77}}, true},
-        ReceiveStepFailure{"Reuse", SocketCall::SetReuse, {{NetFailure::ReceiveReuse, 77}}, true}),
+        ReceiveStepFailure{"Reuse", SocketCall::SetReuse, {{NetFailure::ReceiveReuse, 77}}, true},
+        ReceiveStepFailure{"Bind", SocketCall::Bind, {{NetFailure::ReceiveBind, 77}}, false}),
     CaseName<ReceiveStepFailure>);
 
 TEST(ReceiveSocketBufferTest, HoldsAMegabyteOrMore)
