@@ -1,9 +1,11 @@
+// Window pictures as PNG files, and the demo's delayed picture after a search.
 #include "app/screenshot.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPointer>
+#include <QSaveFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,7 +19,10 @@ constexpr int kDefaultDelayMs = 2000;
 bool SaveScreenshot(QWidget &widget, const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return widget.grab().save(path, "PNG");
+    // Written aside and renamed when complete, so that whoever waits for the file never reads
+    // half a picture.
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && widget.grab().save(&file, "PNG") && file.commit();
 }
 
 void ScheduleScreenshotFromEnvironment(QWidget &widget)
