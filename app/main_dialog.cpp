@@ -4,6 +4,7 @@
 #include "app/app_icon.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
+#include "app/dialog_keys.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
@@ -333,15 +334,9 @@ void MainDialog::closeEvent(QCloseEvent *event)
 
 void MainDialog::keyPressEvent(QKeyEvent *event)
 {
-    const bool plain = event->modifiers() == Qt::NoModifier ||
-                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (plain && enter) {
-        // A focused push button is the default for the moment; anywhere else Enter is the
-        // dialog's OK command and ends it.
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
-            button->click();
-        } else {
+    if (IsPlainEnter(*event)) {
+        // Anywhere but on a focused button, Enter is the dialog's OK command and ends it.
+        if (!ClickFocusedButton(*this)) {
             accept();
         }
         return;

@@ -1,5 +1,7 @@
 #include "app/multi_line_edit.h"
 
+#include "app/dialog_keys.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -12,12 +14,12 @@ MultiLineEdit::MultiLineEdit(QWidget *parent)
 
 void MultiLineEdit::keyPressEvent(QKeyEvent *event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !(event->modifiers() & Qt::ControlModifier)) {
+    if (IsPlainEnter(*event)) {
         event->ignore(); // the dialog's default command
         return;
     }
-    if (enter) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ControlModifier)) {
         insertPlainText(QStringLiteral("\n"));
         return;
     }

@@ -1,5 +1,7 @@
+// Parameter pages built from their templates, and the keys they keep from the main window.
 #include "app/template_page.h"
 
+#include "app/dialog_keys.h"
 #include "app/slot_guard.h"
 #include "app/template_builder.h"
 #include "ops/commands.h"
@@ -24,6 +26,20 @@ void TemplatePage::run(void (*command)(Ui &))
     if (ui_ != nullptr) {
         RunGuarded([this, command] { command(*ui_); });
     }
+}
+
+void TemplatePage::keyPressEvent(QKeyEvent *event)
+{
+    if (IsPlainEnter(*event)) {
+        ClickFocusedButton(*this);
+        event->accept();
+        return;
+    }
+    if (IsPlainEscape(*event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace ktr

@@ -21,6 +21,9 @@ public:
 
 protected:
     void run(void (*command)(Ui &));
+    // Enter and Esc typed on a page never end the tool, which would lose every value typed
+    // there; Enter on a focused button still runs it.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Ui *ui_ = nullptr;
