@@ -1,6 +1,7 @@
 // The end-to-end fixture's window handling, request watching and independent frame writing.
 #include "tests/lab/gui_lab_fixture.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -55,9 +56,12 @@ std::string HexText(ByteView bytes)
 Bytes RequestFrame(std::uint8_t command, ByteView payload)
 {
     const std::size_t length = payload.size() + 1;
-    Bytes frame{0xAA, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length),
-                command};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    Bytes frame(4 + payload.size());
+    frame[0] = 0xAA;
+    frame[1] = static_cast<std::uint8_t>(length >> 8);
+    frame[2] = static_cast<std::uint8_t>(length);
+    frame[3] = command;
+    std::copy(payload.begin(), payload.end(), frame.begin() + 4);
     unsigned sum = 0;
     for (std::size_t i = 3; i < frame.size(); ++i)
         sum += frame[i];
