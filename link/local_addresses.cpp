@@ -5,9 +5,7 @@
 #include "link/endpoints.h"
 
 #ifdef _WIN32
-#include <iphlpapi.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "link/winsock.h"
 #else
 #include <arpa/inet.h>
 #include <ifaddrs.h>

@@ -11,7 +11,7 @@
 #include <utility>
 
 #ifdef _WIN32
-#include <winsock2.h>
+#include "link/winsock.h"
 #else
 #include <cerrno>
 #include <fcntl.h>

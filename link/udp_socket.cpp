@@ -8,9 +8,7 @@
 #include <utility>
 
 #ifdef _WIN32
-#include <mstcpip.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "link/winsock.h"
 #ifndef SIO_UDP_CONNRESET
 #define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
 #endif
