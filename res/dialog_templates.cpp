@@ -21,7 +21,7 @@ constexpr std::string_view kStopBitItems[] = {"1", "2"};
 constexpr ControlTemplate kAboutControls[] = {
     {kNoControlId, ControlKind::Icon, "128", 11, 17, 20, 20, kStyleNone, {}, "KTR-4410-HT-LAN"},
     {kNoControlId, ControlKind::Label, "KTR-4410-HT-LAN V3.2", 40, 10, 119, 8, kNoPrefix},
-    {kNoControlId, ControlKind::Label, "版权所有 (C) 2024", 40, 25, 119, 8, kStyleNone},
+    {kNoControlId, ControlKind::Label, "版权所有 (C) 2026", 40, 25, 119, 8, kStyleNone},
     {1, ControlKind::DefaultButton, "确定", 178, 6, 50, 14, kStyleNone},
 };
 
