@@ -29,12 +29,10 @@ constexpr CrcTables MakeCrcTables()
 }
 
 constexpr CrcTables kCrc = MakeCrcTables();
-static_assert(kCrc.a[0] == 0x00 && kCrc.a[1] == 0xC1 && kCrc.a[2] == 0x81 && kCrc.a[3] == 0x40
-              && kCrc.a[4] == 0x01 && kCrc.a[5] == 0xC0 && kCrc.a[6] == 0x80
-              && kCrc.a[7] == 0x41);
-static_assert(kCrc.b[0] == 0x00 && kCrc.b[1] == 0xC0 && kCrc.b[2] == 0xC1 && kCrc.b[3] == 0x01
-              && kCrc.b[4] == 0xC3 && kCrc.b[5] == 0x03 && kCrc.b[6] == 0x02
-              && kCrc.b[7] == 0xC2);
+static_assert(kCrc.a[0] == 0x00 && kCrc.a[1] == 0xC1 && kCrc.a[2] == 0x81 && kCrc.a[3] == 0x40 &&
+              kCrc.a[4] == 0x01 && kCrc.a[5] == 0xC0 && kCrc.a[6] == 0x80 && kCrc.a[7] == 0x41);
+static_assert(kCrc.b[0] == 0x00 && kCrc.b[1] == 0xC0 && kCrc.b[2] == 0xC1 && kCrc.b[3] == 0x01 &&
+              kCrc.b[4] == 0xC3 && kCrc.b[5] == 0x03 && kCrc.b[6] == 0x02 && kCrc.b[7] == 0xC2);
 
 void PutBigEndian16(Bytes &out, std::size_t offset, std::size_t value)
 {
@@ -158,8 +156,8 @@ TunnelCheck CheckTunnelFrame(ByteView frame)
         check.status = TunnelStatus::TooShort;
         return check;
     }
-    const std::uint16_t carried = static_cast<std::uint16_t>(frame[length - 2]
-                                                             | frame[length - 1] << 8);
+    const std::uint16_t carried =
+        static_cast<std::uint16_t>(frame[length - 2] | frame[length - 1] << 8);
     if (Crc16(frame.first(length - 2)) != carried) {
         check.status = TunnelStatus::BadCrc;
         return check;
@@ -175,8 +173,10 @@ TunnelCheck CheckTunnelFrame(ByteView frame)
     }
     check.status = TunnelStatus::Accepted;
     check.function = function;
+    // In a three-byte frame the function byte is also the first CRC byte: there is no body.
+    const std::size_t bodySize = length >= 4 ? length - 4 : 0;
     check.body = function == kTunnelReadBlock ? frame.subspan(2, kDeviceBodySize)
-                                              : frame.subspan(2, length - 4);
+                                              : frame.subspan(2, bodySize);
     return check;
 }
 
@@ -214,8 +214,7 @@ Datagram ClassifyDatagram(ByteView datagram)
         const std::size_t length = std::size_t(datagram[1]) << 8 | datagram[2];
         if (length == 0) {
             d.kind = DatagramKind::EmptyTunnel;
-        } else if (datagram.size() < kTunnelOffset
-                   || datagram.size() - kTunnelOffset < length) {
+        } else if (datagram.size() < kTunnelOffset || datagram.size() - kTunnelOffset < length) {
             d.kind = DatagramKind::Truncated;
         } else {
             d.kind = DatagramKind::TunnelReply;

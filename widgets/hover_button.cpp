@@ -109,7 +109,7 @@ bool HoverButton::takeOver(QPushButton *control)
     setGeometry(control->geometry());
     setText(control->text());
     setFont(control->font());
-    setEnabled(control->isEnabled());
+    setEnabled(!control->testAttribute(Qt::WA_ForceDisabled));
     setObjectName(control->objectName());
     setProperty("ktrId", control->property("ktrId"));
     // Screen readers keep announcing the button as before.
@@ -624,8 +624,10 @@ void HoverButton::changeEvent(QEvent *e)
         break;
     case QEvent::EnabledChange:
         // Only an explicit disabling of this button moves the focus on, not a disabled page.
+        // Likewise only the explicit state is passed on: handing a page's disabling over as an
+        // explicit one would keep both buttons disabled once the page is enabled again.
         if (original_)
-            original_->setEnabled(isEnabled());
+            original_->setEnabled(!testAttribute(Qt::WA_ForceDisabled));
         if (testAttribute(Qt::WA_ForceDisabled)) {
             moveFocusOnDisable();
             EndHover();
@@ -659,7 +661,7 @@ void HoverButton::moveFocusOnDisable()
 bool HoverButton::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == original_ && e->type() == QEvent::EnabledChange)
-        setEnabled(original_->isEnabled());
+        setEnabled(!original_->testAttribute(Qt::WA_ForceDisabled));
     return QPushButton::eventFilter(watched, e);
 }
 
@@ -696,7 +698,12 @@ void HoverButton::OnClicked()
         if (popup) {
             if (menuCallback_)
                 menuCallback_(*popup);
+            // The menu runs an event loop of its own, in which anything may happen to this
+            // button, its deletion included.
+            const QPointer<HoverButton> self(this);
             command = popup->TrackPopupMenu(bottomLeft, this);
+            if (!self)
+                return;
         }
         menuShown_ = false;
         invalidate();

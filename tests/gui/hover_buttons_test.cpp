@@ -50,5 +50,34 @@ TEST_F(HoverButtonsTest, ClicksStillRunThePageCommands)
         SaveScreenshot(*dialog, QString::fromLocal8Bit(dir) + "/network-page-hover-buttons.png");
 }
 
+// Disabling the whole page greys its buttons only for as long as the page is disabled.
+TEST_F(HoverButtonsTest, ComeBackEnabledWithTheirPage)
+{
+    dialog->show();
+    dialog->networkPage()->setEnabled(false);
+    EXPECT_FALSE(dialog->firstHoverButton().isEnabled());
+    dialog->networkPage()->setEnabled(true);
+    for (HoverButton *button : {&dialog->firstHoverButton(), &dialog->secondHoverButton()}) {
+        EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
+        EXPECT_TRUE(button->originalControl()->isEnabled()) << button->text().toStdString();
+    }
+    QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
+    EXPECT_EQ(messageAreaText(), "恢复出厂设置...\n");
+}
+
+// Code that kept the original button may still disable and enable it explicitly.
+TEST_F(HoverButtonsTest, FollowTheirOriginalsExplicitState)
+{
+    HoverButton &button = dialog->secondHoverButton();
+    button.originalControl()->setEnabled(false);
+    EXPECT_FALSE(button.isEnabled());
+    button.originalControl()->setEnabled(true);
+    EXPECT_TRUE(button.isEnabled());
+    button.setEnabled(false);
+    EXPECT_FALSE(button.originalControl()->isEnabled());
+    button.setEnabled(true);
+    EXPECT_TRUE(button.originalControl()->isEnabled());
+}
+
 } // namespace
 } // namespace ktr::test

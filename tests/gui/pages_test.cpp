@@ -10,6 +10,7 @@
 #include "res/dialog_templates.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
@@ -186,6 +187,25 @@ INSTANTIATE_TEST_SUITE_P(
         return "Template" + std::to_string(info.param.templateId) + "Control" +
                std::to_string(info.param.controlId);
     });
+
+// The four limit columns of the Modbus rows are headed by statics at the top of the rows.
+TEST_F(PageTest, LimitColumnHeadingsSitAtTheirTemplatePositions)
+{
+    const BaseUnits units = MeasureBaseUnits(dialog->devicePage()->font());
+    const std::pair<const char *, int> headings[] = {
+        {"温度上限", 146}, {"温度下限", 182}, {"湿度上限", 218}, {"湿度下限", 254}};
+    for (const auto &[text, x] : headings) {
+        const QLabel *heading = nullptr;
+        for (const QLabel *label : dialog->devicePage()->findChildren<QLabel *>()) {
+            if (label->text() == QString::fromUtf8(text))
+                heading = label;
+        }
+        ASSERT_NE(heading, nullptr) << text;
+        EXPECT_EQ(heading->pos(),
+                  QPoint(HorizontalDluToPixels(x, units), VerticalDluToPixels(161, units)))
+            << text;
+    }
+}
 
 TEST(DialogUnitsTest, ConvertWithRoundingLikeTheDialogManager)
 {

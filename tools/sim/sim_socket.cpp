@@ -77,9 +77,9 @@ std::optional<ReceivedRequest> SimSocket::receive()
     const ssize_t n = ::recvmsg(fd_, &msg, MSG_DONTWAIT);
     if (n < 0)
         return std::nullopt;
-    // Datagrams beyond 1024 bytes are no requests of the protocol; they arrive cut short and
-    // fail the length check.
-    r.data.resize(static_cast<std::size_t>(n));
+    // Datagrams beyond 1024 bytes are no requests of the protocol. Cut short they could still
+    // look like one, so they are handed on empty, which no device answers.
+    r.data.resize((msg.msg_flags & MSG_TRUNC) != 0 ? 0 : static_cast<std::size_t>(n));
     r.from = ntohl(from.sin_addr.s_addr);
     r.fromPort = ntohs(from.sin_port);
     for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {

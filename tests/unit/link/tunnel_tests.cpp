@@ -86,6 +86,18 @@ TEST(CheckTunnelFrameTest, OtherFunctionsAreReturnedUnchanged)
     EXPECT_EQ(c.body.size(), 1u);
 }
 
+// Three bytes pass when the CRC of the lone start byte happens to follow it: the function byte
+// is then the CRC's low byte, and no byte lies between function and CRC.
+TEST(CheckTunnelFrameTest, ThreeByteFrameHasNoBody)
+{
+    const Bytes frame = WithCrc({0x7E});
+    ASSERT_EQ(frame.size(), 3u);
+    const TunnelCheck c = CheckTunnelFrame(frame);
+    EXPECT_EQ(c.status, TunnelStatus::Accepted);
+    EXPECT_EQ(c.function, frame[1]);
+    EXPECT_TRUE(c.body.empty()) << c.body.size() << " body bytes";
+}
+
 TEST(CheckTunnelFrameTest, BuiltFramesPassTheirOwnCheck)
 {
     std::array<std::uint8_t, kDeviceBodySize> body{};

@@ -78,6 +78,28 @@ TEST(HoverButtonTakeOver, DefaultPushButtonBecomesOwnerDrawnDefault)
     EXPECT_TRUE(original->isEnabled());
 }
 
+TEST(HoverButtonTakeOver, DisabledParentLeavesBothButtonsEnabledAgain)
+{
+    QWidget page;
+    QPushButton *original = MakeControl(&page, 1025, QStringLiteral("载入默认"), {5, 6, 70, 24});
+    HoverButton button;
+    ASSERT_TRUE(button.takeOverControl(&page, 1025));
+    page.setEnabled(false);
+    EXPECT_FALSE(button.isEnabled());
+    page.setEnabled(true);
+    EXPECT_TRUE(button.isEnabled());
+    EXPECT_TRUE(original->isEnabled());
+
+    // A page that starts disabled hands over no explicit disabling either.
+    QWidget disabledPage;
+    MakeControl(&disabledPage, 1024, QStringLiteral("参数配置"), {5, 6, 70, 24});
+    disabledPage.setEnabled(false);
+    HoverButton second;
+    ASSERT_TRUE(second.takeOverControl(&disabledPage, 1024));
+    disabledPage.setEnabled(true);
+    EXPECT_TRUE(second.isEnabled());
+}
+
 TEST(HoverButtonTakeOver, MissingControlLeavesButtonWithoutWindow)
 {
     QWidget page;
