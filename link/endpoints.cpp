@@ -91,17 +91,29 @@ void Endpoints::refresh(const std::vector<std::uint32_t> &addresses, const Failu
 {
     const int count = std::min(static_cast<int>(addresses.size()), kEndpointSlots);
     std::vector<int> renewed;
-    for (int i = 0; i < count; ++i) {
+    std::vector<int> gone;
+    for (int i = 0; i < kEndpointSlots; ++i) {
         const EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
-        if (!(s.open && s.socket.isValid() &&
-              s.localAddress == addresses[static_cast<std::size_t>(i)]))
+        if (i >= count) {
+            if (s.open)
+                gone.push_back(i);
+        } else if (!(s.open && s.socket.isValid() &&
+                     s.localAddress == addresses[static_cast<std::size_t>(i)])) {
             renewed.push_back(i);
+        }
     }
-    if (renewed.empty())
+    if (renewed.empty() && gone.empty())
         return;
+    std::vector<int> leaving = renewed;
+    leaving.insert(leaving.end(), gone.begin(), gone.end());
     // The receiver lets go of the sockets about to be closed before they are closed.
     if (listener_)
-        listener_(openHandlesExcept(renewed));
+        listener_(openHandlesExcept(leaving));
+    for (int i : gone) {
+        EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
+        s.socket.close();
+        s.open = false;
+    }
     for (int i : renewed)
         OpenSlot(slots_[static_cast<std::size_t>(i)], addresses[static_cast<std::size_t>(i)],
                  report);
@@ -109,13 +121,15 @@ void Endpoints::refresh(const std::vector<std::uint32_t> &addresses, const Failu
         listener_(openHandles());
 }
 
-void Endpoints::SendToAll(ByteView datagram, const FailureReporter &report)
+int Endpoints::SendToAll(ByteView datagram, const FailureReporter &report)
 {
+    int sent = 0;
     for (EndpointSlot &s : slots_) {
-        if (s.open)
-            Succeeded(s.socket.sendTo(datagram, destination_, destinationPort_), NetFailure::Send,
-                      report);
+        if (s.open && Succeeded(s.socket.sendTo(datagram, destination_, destinationPort_),
+                                NetFailure::Send, report))
+            ++sent;
     }
+    return sent;
 }
 
 void Endpoints::closeAll()

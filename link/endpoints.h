@@ -74,11 +74,12 @@ class Endpoints
 public:
     // Slot i follows address i (at most ten): an open slot with an unchanged address keeps its
     // socket; any other slot is closed and reopened on the new address. Slots beyond the list
-    // are not touched, so an empty list changes nothing. A slot that fails to open is left
-    // closed with open = false.
+    // are closed: their address is gone, and sending through them could only fail. A slot
+    // that fails to open is left closed with open = false.
     void refresh(const std::vector<std::uint32_t> &addresses, const FailureReporter &report);
     // Sends the datagram through every open slot to the destination, 255.255.255.255:1901.
-    void SendToAll(ByteView datagram, const FailureReporter &report);
+    // Returns the number of slots it left through.
+    int SendToAll(ByteView datagram, const FailureReporter &report);
     // Closes every open slot's socket (the open flags stay as they are; a later refresh reopens
     // such a slot).
     void closeAll();

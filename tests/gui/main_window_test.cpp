@@ -211,20 +211,37 @@ TEST(AboutDialogTest, OkClosesIt)
 
 using EndingTest = MainWindowTest;
 
-TEST_F(EndingTest, EscEndsTheDialogWithoutTheCloseHandling)
+TEST_F(EndingTest, EnterAndEscOnEveryMainWindowControlKeepTheWindowAndThePages)
 {
-    QTest::keyClick(dialog->deviceList(), Qt::Key_Escape);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    auto *address = qobject_cast<QLineEdit *>(networkControl(ids::kStaticIp));
+    address->setText("10.0.0.7");
+    const QList<QWidget *> controls{mainControl(ids::kLocalAddress), mainControl(ids::kLocalPort),
+                                    dialog->deviceList(), dialog->messageArea(),
+                                    dialog->tabControl()->tabBar()};
+    for (QWidget *control : controls) {
+        for (auto [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                     std::pair{Qt::Key_Enter, Qt::KeypadModifier},
+                                     std::pair{Qt::Key_Escape, Qt::NoModifier}}) {
+            control->setFocus();
+            QTest::keyClick(control, key, modifier);
+            EXPECT_TRUE(dialog->isVisible()) << control->metaObject()->className() << key;
+            EXPECT_EQ(dialog->result(), 0) << control->metaObject()->className() << key;
+        }
+    }
+    EXPECT_EQ(address->text(), "10.0.0.7");
 }
 
-TEST_F(EndingTest, EnterOnTheMainWindowEndsTheDialog)
+TEST_F(EndingTest, EnterOnTheDeviceListReadsTheSelectedRow)
 {
-    auto *port = qobject_cast<QLineEdit *>(mainControl(ids::kLocalPort));
-    port->setFocus();
-    QTest::keyClick(port, Qt::Key_Return);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    auto *row = new QTreeWidgetItem(
+        dialog->deviceList(), QStringList{"192.168.0.10", "KTR", "000EEB000001", "288"});
+    dialog->deviceList()->setCurrentItem(row);
+    dialog->deviceList()->setFocus();
+    QTest::keyClick(dialog->deviceList(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(qobject_cast<QLineEdit *>(networkControl(ids::kMacEdit))->text(),
+              "00-0E-EB-00-00-01");
+    EXPECT_TRUE(messageAreaText().startsWith("读取参数...\n"));
 }
 
 TEST_F(EndingTest, EnterAndEscOnAPageKeepTheWindowAndWhatWasTyped)
@@ -249,7 +266,7 @@ TEST_F(EndingTest, EnterAndEscOnAPageKeepTheWindowAndWhatWasTyped)
     EXPECT_TRUE(dialog->isVisible());
 }
 
-TEST_F(EndingTest, EnterInTheMessageAreaEndsTheDialogAndCtrlEnterStartsALine)
+TEST_F(EndingTest, CtrlEnterInTheMessageAreaStartsALineAndEnterKeepsTheWindow)
 {
     MultiLineEdit *area = dialog->messageArea();
     area->setFocus();
@@ -257,9 +274,9 @@ TEST_F(EndingTest, EnterInTheMessageAreaEndsTheDialogAndCtrlEnterStartsALine)
     QTest::keyClick(area, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClicks(area, "x");
     EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
-    EXPECT_TRUE(dialog->isVisible());
     QTest::keyClick(area, Qt::Key_Return);
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
 }
 
 } // namespace

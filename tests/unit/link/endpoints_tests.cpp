@@ -241,10 +241,12 @@ TEST_F(EndpointsTest, MoreThanTenAddressesUseTheFirstTen)
     EXPECT_THAT(reports, IsEmpty());
 }
 
-TEST_F(EndpointsTest, SlotsBeyondTheListStayOpen)
+TEST_F(EndpointsTest, SlotsWhoseAddressIsGoneAreClosed)
 {
-    // The second list is shorter than the first, down to no address at all.
-    for (auto shorter : {Addresses({1}), Addresses({})}) {
+    // The second list is shorter than the first, down to no address at all: the slots whose
+    // address disappeared close (a send through them would only fail as "端口被占用"), the
+    // others keep their sockets, and the receiver is told before any socket closes.
+    for (auto [shorter, kept] : {std::pair{Addresses({1}), 1}, std::pair{Addresses({}), 0}}) {
         endpoints = Endpoints{};
         events.clear();
         SetSocketCallSeam({});
@@ -255,12 +257,18 @@ TEST_F(EndpointsTest, SlotsBeyondTheListStayOpen)
 
         endpoints.refresh(shorter, reporter());
 
-        EXPECT_TRUE(calls().empty());
-        EXPECT_EQ(handles(), before);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_TRUE(endpoints.slot(i).open) << i;
-            EXPECT_TRUE(holdsMarker(i)) << i;
+        EXPECT_EQ(count(SocketCall::Close), 3 - kept);
+        EXPECT_EQ(count(SocketCall::Bind), 0);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(endpoints.slot(i).open, i < kept) << i;
+        if (kept == 1) {
+            EXPECT_TRUE(holdsMarker(0));
         }
+        EXPECT_EQ(endpoints.openHandles().size(), static_cast<std::size_t>(kept));
+        UdpSocket sink = test::BoundSocket(Loopback(1));
+        endpoints.setDestination(Loopback(1), test::PortOf(sink));
+        EXPECT_EQ(endpoints.SendToAll(EncodeSearchRequest(), reporter()), kept);
+        EXPECT_THAT(reports, IsEmpty()) << "no failure box for a vanished address";
     }
 }
 
@@ -427,8 +435,9 @@ TEST_P(SendToAllTest, SendsOncePerOpenSlotFromItsAddress)
     endpoints.setDestination(Loopback(1), test::PortOf(sink));
     const Bytes frame = test::Pattern(303, 9);
 
-    endpoints.SendToAll(frame, reporter());
+    const int sent = endpoints.SendToAll(frame, reporter());
 
+    EXPECT_EQ(sent, static_cast<int>(p.sources.size())) << "failed sends are not counted";
     EXPECT_EQ(reports, p.reports);
     EXPECT_EQ(count(SocketCall::Send), 3);
     std::vector<std::uint32_t> sources;
