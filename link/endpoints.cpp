@@ -66,12 +66,24 @@ std::string FailureMessage(NetFailure failure, int osError)
         return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
     case NetFailure::Send:
         return "端口被占用";
+    case NetFailure::PortShared:
+        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软件";
     }
     return {};
 }
 
+bool PortHeldElsewhere(std::uint16_t port)
+{
+    // Address reuse lets two programs bind the port without a word, and the unicast replies
+    // then go to one of them only. A bind without reuse tells whether someone holds it.
+    UdpSocket probe;
+    return probe.create() == 0 && probe.bind(0, port) != 0;
+}
+
 UdpSocket OpenReceiveSocket(const FailureReporter &report)
 {
+    if (PortHeldElsewhere(kPort) && report)
+        report(NetFailure::PortShared, 0);
     UdpSocket s;
     // Without a socket the option and bind steps could only fail again; they are skipped.
     if (!Succeeded(s.create(), NetFailure::ReceiveSocket, report))

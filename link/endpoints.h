@@ -45,6 +45,7 @@ enum class NetFailure {
     SlotReuse,        // "设置socket规则失败2"
     SlotBind,         // "绑定SOCKET出错 -1  错误代码 N"
     Send,             // "端口被占用"
+    PortShared,       // another program already holds port 1901: replies may go to it
 };
 // The exact message text of a failure; osError fills the bind message's error code.
 std::string FailureMessage(NetFailure failure, int osError);
@@ -52,7 +53,10 @@ std::string FailureMessage(NetFailure failure, int osError);
 // Called for every failure; the window shows a message box and carries on.
 using FailureReporter = std::function<void(NetFailure, int osError)>;
 
-// The process-wide receive socket: broadcast and address reuse on, a large receive buffer,
+// True when another socket already holds the port on the wildcard address or shares it.
+bool PortHeldElsewhere(std::uint16_t port);
+
+// The process-wide receive socket (with one warning first when another program holds the port): broadcast and address reuse on, a large receive buffer,
 // bound to 0.0.0.0:1901. Failures are reported and start-up goes on.
 UdpSocket OpenReceiveSocket(const FailureReporter &report);
 

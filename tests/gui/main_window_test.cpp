@@ -2,6 +2,7 @@
 #include "gui_support.h"
 
 #include "app/about_dialog.h"
+#include "app/config_app.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
@@ -15,6 +16,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLockFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -277,6 +280,27 @@ TEST_F(EndingTest, CtrlEnterInTheMessageAreaStartsALineAndEnterKeepsTheWindow)
     QTest::keyClick(area, Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
+}
+
+TEST(SingleInstanceTest, ASecondCopyEndsWithItsMessageWhileTheFirstRuns)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("ktr-setup.lock");
+    qputenv("KTR_SETUP_LOCK_FILE", path.toLocal8Bit());
+    EXPECT_EQ(InstanceLockPath(), path);
+    QLockFile first(path); // the copy already running
+    ASSERT_TRUE(first.tryLock(0));
+
+    RecordingBoxes boxes;
+    ConfigApp second(&boxes);
+    EXPECT_EQ(second.run(), 1);
+    qunsetenv("KTR_SETUP_LOCK_FILE");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"));
+    EXPECT_EQ(boxes.boxes[0].caption, QCoreApplication::applicationName());
+    EXPECT_EQ(QApplication::topLevelWidgets().count(), 0) << "no window was opened";
 }
 
 } // namespace

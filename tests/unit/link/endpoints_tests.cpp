@@ -148,6 +148,8 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         {NetFailure::SlotBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::ReceiveBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::Send, 0, "端口被占用"},
+        {NetFailure::PortShared, 0,
+         "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软件"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FailureMessage(c.failure, c.osError), c.text);
@@ -365,6 +367,7 @@ struct ReceiveStepFailure
     SocketCall call;
     std::vector<Report> reports; // with error 77
     bool bound;
+    int nth = 1; // the probe for another holder of the port creates and binds first
 };
 
 class ReceiveSocketTest : public EndpointsTest,
@@ -375,7 +378,7 @@ class ReceiveSocketTest : public EndpointsTest,
 TEST_P(ReceiveSocketTest, FailuresAreReportedAndStartUpGoesOn)
 {
     const ReceiveStepFailure p = GetParam();
-    watchCalls(p.call, 1, 77);
+    watchCalls(p.call, p.nth, 77);
 
     const UdpSocket s = OpenReceiveSocket(reporter());
 
@@ -393,12 +396,23 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, ReceiveSocketTest,
     ::testing::Values(
         ReceiveStepFailure{"NoFailure", SocketCall::Close, {}, true},
-        ReceiveStepFailure{"Create", SocketCall::Create, {{NetFailure::ReceiveSocket, 77}}, false},
+        ReceiveStepFailure{
+            "Create", SocketCall::Create, {{NetFailure::ReceiveSocket, 77}}, false, 2},
         ReceiveStepFailure{
             "Broadcast", SocketCall::SetBroadcast, {{NetFailure::ReceiveBroadcast, 77}}, true},
         ReceiveStepFailure{"Reuse", SocketCall::SetReuse, {{NetFailure::ReceiveReuse, 77}}, true},
-        ReceiveStepFailure{"Bind", SocketCall::Bind, {{NetFailure::ReceiveBind, 77}}, false}),
+        ReceiveStepFailure{"Bind", SocketCall::Bind, {{NetFailure::ReceiveBind, 77}}, false, 2}),
     CaseName<ReceiveStepFailure>);
+
+TEST_F(EndpointsTest, APortSharedWithAnotherProgramIsReportedOnceAndStillBound)
+{
+    // Another program took port 1901 with address reuse, as a second copy of the tool would.
+    const UdpSocket other = test::BoundSocket(0, kPort, true);
+    const UdpSocket s = OpenReceiveSocket(reporter());
+    EXPECT_THAT(reports, ElementsAre(Report{NetFailure::PortShared, 0}));
+    EXPECT_TRUE(s.isValid());
+    EXPECT_TRUE(PortHeldElsewhere(kPort));
+}
 
 TEST(ReceiveSocketBufferTest, HoldsAMegabyteOrMore)
 {
