@@ -26,9 +26,10 @@ int ConfigApp::run()
     // lock is released when the process ends, also when it dies (a stale lock is taken over).
     QLockFile lock(InstanceLockPath());
     if (!lock.tryLock(0)) {
-        boxes_.show(nullptr,
-                    QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"),
-                    QCoreApplication::applicationName(), BoxIcon::Exclamation);
+        boxes_.show(
+            nullptr,
+            QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"),
+            QCoreApplication::applicationName(), BoxIcon::Exclamation);
         return 1;
     }
     MainDialog dialog(state_, boxes_);

@@ -26,10 +26,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QLoggingCategory>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>

@@ -67,7 +67,8 @@ std::string FailureMessage(NetFailure failure, int osError)
     case NetFailure::Send:
         return "端口被占用";
     case NetFailure::PortShared:
-        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软件";
+        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打"
+               "开本软件";
     }
     return {};
 }

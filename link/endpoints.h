@@ -39,13 +39,13 @@ enum class NetFailure {
     ReceiveSocket,    // "套接字错误,请检查错误并重新打开软件"
     ReceiveBroadcast, // "设置规则失败1"
     ReceiveReuse,     // "设置规则失败2"
-    ReceiveBind,      // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
-    SlotSocket,       // "套接字创建失败"
-    SlotBroadcast,    // "设置socket规则失败"
-    SlotReuse,        // "设置socket规则失败2"
-    SlotBind,         // "绑定SOCKET出错 -1  错误代码 N"
-    Send,             // "端口被占用"
-    PortShared,       // another program already holds port 1901: replies may go to it
+    ReceiveBind,   // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
+    SlotSocket,    // "套接字创建失败"
+    SlotBroadcast, // "设置socket规则失败"
+    SlotReuse,     // "设置socket规则失败2"
+    SlotBind,      // "绑定SOCKET出错 -1  错误代码 N"
+    Send,          // "端口被占用"
+    PortShared,    // another program already holds port 1901: replies may go to it
 };
 // The exact message text of a failure; osError fills the bind message's error code.
 std::string FailureMessage(NetFailure failure, int osError);
@@ -56,8 +56,9 @@ using FailureReporter = std::function<void(NetFailure, int osError)>;
 // True when another socket already holds the port on the wildcard address or shares it.
 bool PortHeldElsewhere(std::uint16_t port);
 
-// The process-wide receive socket (with one warning first when another program holds the port): broadcast and address reuse on, a large receive buffer,
-// bound to 0.0.0.0:1901. Failures are reported and start-up goes on.
+// The process-wide receive socket (with one warning first when another program holds the port):
+// broadcast and address reuse on, a large receive buffer, bound to 0.0.0.0:1901. Failures are
+// reported and start-up goes on.
 UdpSocket OpenReceiveSocket(const FailureReporter &report);
 
 struct EndpointSlot

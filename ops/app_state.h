@@ -37,11 +37,11 @@ private:
 
 struct AppState
 {
-    MacAddress SelectedDeviceMac{};      // all zero until a row is double-clicked
-    NetworkBlock LastNetworkBlock;       // all zero until a network reply arrives
-    DeviceBlock deviceBlock;             // the DeviceBlock store
-    bool deviceBlockRead = false;        // the device-block-read flag
-    MacAddress deviceBlockMac{};         // the device the flag's read came from
+    MacAddress SelectedDeviceMac{}; // all zero until a row is double-clicked
+    NetworkBlock LastNetworkBlock;  // all zero until a network reply arrives
+    DeviceBlock deviceBlock;        // the DeviceBlock store
+    bool deviceBlockRead = false;   // the device-block-read flag
+    MacAddress deviceBlockMac{};    // the device the flag's read came from
     MessageText messageText;
 
     // The requests waiting for an answer and the writes being checked after a restart.
@@ -49,7 +49,9 @@ struct AppState
     std::vector<WriteVerification> verifications;
     // The network page waits for the re-read of a device that was restarting when it was read.
     std::optional<MacAddress> pageAwaitsVerifiedRead;
-    std::function<SteadyTime()> clock = [] { return std::chrono::steady_clock::now(); };
+    std::function<SteadyTime()> clock = [] {
+        return std::chrono::steady_clock::now();
+    };
 };
 
 } // namespace ktr

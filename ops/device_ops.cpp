@@ -19,7 +19,8 @@ void OnReadDeviceBlock(Ui &ui)
     AppState &state = ui.state;
     const MacAddress &mac = state.SelectedDeviceMac;
     const Bytes request = EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock));
-    PendingRequest awaited = AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice, request);
+    PendingRequest awaited =
+        AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice, request);
     if (const WriteVerification *v = VerificationOf(state, mac)) {
         // Restarting after our own write: the read goes out once the device is back.
         const PendingRequest reread = v->readRequest();

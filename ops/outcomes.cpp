@@ -101,8 +101,9 @@ void ReportNoAnswer(Ui &ui, const PendingRequest &request)
     switch (request.purpose) {
     case Purpose::ShowNetwork:
     case Purpose::ShowDevice:
-        text.appendLine(DeviceName(mac) +
-                        "没有应答：请检查设备是否通电、网线是否连接，以及设备与本机是否在同一局域网");
+        text.appendLine(
+            DeviceName(mac) +
+            "没有应答：请检查设备是否通电、网线是否连接，以及设备与本机是否在同一局域网");
         break;
     case Purpose::ConfirmWrite:
         text.appendLine(DeviceName(mac) +

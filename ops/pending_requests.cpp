@@ -71,9 +71,8 @@ DueRequests PendingRequests::due(SteadyTime now)
         const bool firstSend = !e.sent && e.sendAt <= now;
         const bool timedOut = e.sent && e.deadline <= now;
         if (timedOut) {
-            const bool mayRetry = e.giveUpAt != SteadyTime{}
-                                      ? now + e.attemptTimeout <= e.giveUpAt
-                                      : e.attempts <= e.retries;
+            const bool mayRetry = e.giveUpAt != SteadyTime{} ? now + e.attemptTimeout <= e.giveUpAt
+                                                             : e.attempts <= e.retries;
             if (!mayRetry) {
                 out.expired.push_back(std::move(e));
                 it = entries_.erase(it);

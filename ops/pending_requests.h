@@ -37,18 +37,18 @@ std::optional<ReplyKey> KeyOfReply(ByteView datagram);
 
 // Why the tool waits: what it does with the reply is the caller's business.
 enum class Purpose : std::uint8_t {
-    ShowNetwork,   // fill the network page
-    ShowDevice,    // fill the device page
-    ConfirmWrite,  // a device write's acknowledgement
-    VerifyWrite,   // a re-read after a write that restarts the device
+    ShowNetwork,  // fill the network page
+    ShowDevice,   // fill the device page
+    ConfirmWrite, // a device write's acknowledgement
+    VerifyWrite,  // a re-read after a write that restarts the device
 };
 
 struct PendingRequest
 {
     ReplyKey key;
     Purpose purpose = Purpose::ShowNetwork;
-    Bytes request;         // sent again on a retry
-    SteadyTime sendAt{};   // first send; later than now while the device is restarting
+    Bytes request;       // sent again on a retry
+    SteadyTime sendAt{}; // first send; later than now while the device is restarting
     Millis attemptTimeout{1500};
     int retries = 1;       // sends after the first
     SteadyTime giveUpAt{}; // when set, retries go on until then instead of counting down

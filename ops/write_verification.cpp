@@ -75,8 +75,7 @@ VerificationResult WriteVerification::onRead(const NetworkBlock &read) const
     VerificationResult result;
     if (kind_ == RestartingWrite::NetworkSettings)
         result.differences = DifferingFields(written_, read);
-    result.outcome =
-        result.differences.empty() ? WriteOutcome::TookEffect : WriteOutcome::Differs;
+    result.outcome = result.differences.empty() ? WriteOutcome::TookEffect : WriteOutcome::Differs;
     return result;
 }
 

@@ -16,14 +16,14 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QLockFile>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -236,8 +236,8 @@ TEST_F(EndingTest, EnterAndEscOnEveryMainWindowControlKeepTheWindowAndThePages)
 
 TEST_F(EndingTest, EnterOnTheDeviceListReadsTheSelectedRow)
 {
-    auto *row = new QTreeWidgetItem(
-        dialog->deviceList(), QStringList{"192.168.0.10", "KTR", "000EEB000001", "288"});
+    auto *row = new QTreeWidgetItem(dialog->deviceList(),
+                                    QStringList{"192.168.0.10", "KTR", "000EEB000001", "288"});
     dialog->deviceList()->setCurrentItem(row);
     dialog->deviceList()->setFocus();
     QTest::keyClick(dialog->deviceList(), Qt::Key_Return);

@@ -129,7 +129,8 @@ TEST_F(NetworkLayerTest, BindFailureOfASlotGoesThroughTheMessageBoxSeam)
     EXPECT_EQ(box.icon, BoxIcon::None);
     EXPECT_FALSE(dialog->endpoints().slot(0).open);
     // No slot opened, so the search went nowhere, and the user is told so.
-    EXPECT_EQ(messageAreaText(), "搜索...\n没有可用的网络接口，命令没有发出：请检查网线和本机IP地址后重新搜索\n");
+    EXPECT_EQ(messageAreaText(),
+              "搜索...\n没有可用的网络接口，命令没有发出：请检查网线和本机IP地址后重新搜索\n");
 }
 
 } // namespace

@@ -149,7 +149,8 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         {NetFailure::ReceiveBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::Send, 0, "端口被占用"},
         {NetFailure::PortShared, 0,
-         "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软件"},
+         "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软"
+         "件"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FailureMessage(c.failure, c.osError), c.text);

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "link/frame.h"
-#include "ops/outcomes.h"
 #include "ops/app_state.h"
 #include "ops/commands.h"
 #include "ops/control_ids.h"
+#include "ops/outcomes.h"
 #include "ops/ports.h"
 #include "tests/support/hex.h" // Hex(): frames are written out by hand, not re-encoded
 
@@ -155,7 +155,9 @@ struct Harness
         devicePage.setItemCount(ids::kParity, 3);
         devicePage.setItemCount(ids::kStopBits, 2);
         LoadPageDefaults(networkPage, devicePage);
-        state.clock = [this] { return now; };
+        state.clock = [this] {
+            return now;
+        };
     }
     Harness(const Harness &) = delete;
 
@@ -174,7 +176,7 @@ struct Harness
 inline void Answer(Harness &h, const Bytes &reply)
 {
     if (const auto key = KeyOfReply(reply)) {
-        const Purpose purpose = key->awaited == Awaited::NetworkBlock ? Purpose::ShowNetwork
+        const Purpose purpose = key->awaited == Awaited::NetworkBlock  ? Purpose::ShowNetwork
                                 : key->awaited == Awaited::DeviceBlock ? Purpose::ShowDevice
                                                                        : Purpose::ConfirmWrite;
         h.state.pending.addSent(AwaitFromDevice(key->mac, key->awaited, purpose, {}), h.now);

@@ -204,10 +204,10 @@ TEST_F(Outcomes, ANetworkWriteIsReadBackAfterTheRestartAndSaysWhatTookEffect)
         ASSERT_EQ(h.shell.sent.size(), sends + 1);
         EXPECT_EQ(lastSent(), EncodeReadNetworkRequest(kDevice0));
         deliver(NetworkReplyFrom(kDevice0, deviceKeepsOldSettings ? before : written));
-        const std::string outcome =
-            deviceKeepsOldSettings ? "设备已重启，以下网络参数与写入的不一致：\r\n"
-                                     "  静态IP：写入 192.168.0.50，设备为 192.168.0.10\r\n"
-                                   : "设备已重启，网络参数已生效\r\n";
+        const std::string outcome = deviceKeepsOldSettings
+                                        ? "设备已重启，以下网络参数与写入的不一致：\r\n"
+                                          "  静态IP：写入 192.168.0.50，设备为 192.168.0.10\r\n"
+                                        : "设备已重启，网络参数已生效\r\n";
         EXPECT_EQ(area(), "设置参数... \r\n" + outcome);
         EXPECT_TRUE(h.state.verifications.empty());
         after(kVerifyGiveUp);
@@ -268,8 +268,9 @@ TEST_F(Outcomes, FactoryResetAsksNamingTheDeviceAndNoSendsNothing)
     h.shell.answerYes = false;
     OnLoadDefaults(h.ui);
     ASSERT_EQ(h.shell.questions.size(), 1u);
-    EXPECT_EQ(h.shell.questions[0].text, "确定要将设备00-0E-EB-00-00-02（IP 192.168.0.11）恢复出厂设置吗？"
-                                         "设备的网络参数将全部恢复为出厂值。");
+    EXPECT_EQ(h.shell.questions[0].text,
+              "确定要将设备00-0E-EB-00-00-02（IP 192.168.0.11）恢复出厂设置吗？"
+              "设备的网络参数将全部恢复为出厂值。");
     EXPECT_EQ(h.shell.sent.size(), sends);
 
     h.shell.answerYes = true;
