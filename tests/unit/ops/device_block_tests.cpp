@@ -76,8 +76,7 @@ struct LimitCase
 };
 
 class TemperatureTest : public ::testing::TestWithParam<LimitCase>
-{
-};
+{};
 
 TEST_P(TemperatureTest, ClampsToMinus40To120)
 {
@@ -94,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TemperatureTest,
                                            LimitCase{"-1e400", -400}, LimitCase{"120.09", 1200}));
 
 class HumidityTest : public ::testing::TestWithParam<LimitCase>
-{
-};
+{};
 
 TEST_P(HumidityTest, WrapsAbsoluteAndLimitsTo999)
 {
@@ -109,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HumidityTest,
                                            LimitCase{"3276.8", 999}, LimitCase{"6553.5", 1},
                                            LimitCase{"-6553.5", 1}, LimitCase{"1e300", 0},
                                            LimitCase{"1e400", 0}, LimitCase{"-1e400", 0},
-                                           LimitCase{"-3276.8", 999}, LimitCase{"0.09", 0}));
+                                           LimitCase{"-3276.8", 999},
+                                           LimitCase{"0.09", 0}));
 
 TEST(LimitDisplayTest, OneDecimalPlaceWithTheSignInFront)
 {
