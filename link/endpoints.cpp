@@ -83,8 +83,9 @@ bool PortHeldElsewhere(std::uint16_t port)
 
 UdpSocket OpenReceiveSocket(const FailureReporter &report)
 {
-    if (PortHeldElsewhere(kPort) && report)
-        report(NetFailure::PortShared, 0);
+    // Asked before our own bind, which would hold the port too. Only a bind that succeeds next
+    // to another holder is worth the warning: a failing one has its own message.
+    const bool shared = PortHeldElsewhere(kPort);
     UdpSocket s;
     // Without a socket the option and bind steps could only fail again; they are skipped.
     if (!Succeeded(s.create(), NetFailure::ReceiveSocket, report))
@@ -97,6 +98,8 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     // sending endpoints use, and the tool goes on.
     if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))
         s.close();
+    else if (shared && report)
+        report(NetFailure::PortShared, 0);
     return s;
 }
 
