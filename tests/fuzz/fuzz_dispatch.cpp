@@ -23,7 +23,11 @@ void Check(bool condition)
 class Input
 {
 public:
-    Input(const std::uint8_t *data, std::size_t size) : data_(data), size_(size) {}
+    Input(const std::uint8_t *data, std::size_t size)
+        : data_(data)
+        , size_(size)
+    {
+    }
     bool empty() const { return pos_ >= size_; }
     std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
     Bytes bytes(std::size_t count)
