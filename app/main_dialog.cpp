@@ -26,10 +26,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 
 #ifdef Q_OS_WIN
@@ -41,6 +43,11 @@ namespace ktr {
 namespace {
 
 constexpr int kAboutCommand = 0x0010;
+// Fine enough for deadlines counted in seconds.
+constexpr int kOutcomeTickMs = 100;
+
+// Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
+Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
 
 QString FromUtf8(std::string_view text)
 {
@@ -118,6 +125,12 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
 
     startNetwork();
     state_.deviceBlockRead = false;
+
+    outcomeTimer_ = new QTimer(this);
+    outcomeTimer_->setInterval(kOutcomeTickMs);
+    connect(outcomeTimer_, &QTimer::timeout, this,
+            [this] { RunGuarded([this] { ktr::OnTick(*ui_); }); });
+    outcomeTimer_->start();
 }
 
 MainDialog::~MainDialog()
@@ -232,9 +245,9 @@ void MainDialog::refreshEndpoints()
     }
 }
 
-void MainDialog::SendToAll(ByteView datagram)
+int MainDialog::SendToAll(ByteView datagram)
 {
-    endpoints_.SendToAll(datagram, reporter_);
+    return endpoints_.SendToAll(datagram, reporter_);
 }
 
 void MainDialog::refreshMessages()
@@ -254,6 +267,16 @@ void MainDialog::refreshMessages()
 void MainDialog::messageBox(std::string_view text, std::string_view caption, BoxIcon icon)
 {
     boxes_.show(this, FromUtf8(text), FromUtf8(caption), icon);
+}
+
+bool MainDialog::askYesNo(std::string_view text, std::string_view caption)
+{
+    return boxes_.ask(this, FromUtf8(text), FromUtf8(caption));
+}
+
+void MainDialog::trace(std::string_view line)
+{
+    qCDebug(lcReplies).noquote() << FromUtf8(line);
 }
 
 void MainDialog::OnSearch()
@@ -334,11 +357,18 @@ void MainDialog::closeEvent(QCloseEvent *event)
 
 void MainDialog::keyPressEvent(QKeyEvent *event)
 {
+    // Neither key ends the tool: it ends by its close box only, so nothing typed on the pages
+    // is lost to a stray key. Enter runs a focused button, and on the device list reads the
+    // selected row as a double-click does.
     if (IsPlainEnter(*event)) {
-        // Anywhere but on a focused button, Enter is the dialog's OK command and ends it.
-        if (!ClickFocusedButton(*this)) {
-            accept();
+        if (!ClickFocusedButton(*this) && focusWidget() == list_) {
+            OnDblclkDeviceList();
         }
+        event->accept();
+        return;
+    }
+    if (IsPlainEscape(*event)) {
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);

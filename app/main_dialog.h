@@ -18,6 +18,7 @@
 
 class QLineEdit;
 class QMenu;
+class QTimer;
 class QTreeWidget;
 
 namespace ktr {
@@ -43,9 +44,11 @@ public:
 
     // Shell.
     void refreshEndpoints() override;
-    void SendToAll(ByteView datagram) override;
+    int SendToAll(ByteView datagram) override;
     void refreshMessages() override;
     void messageBox(std::string_view text, std::string_view caption, BoxIcon icon) override;
+    bool askYesNo(std::string_view text, std::string_view caption) override;
+    void trace(std::string_view line) override;
 
     // Stops and joins the receiver, closes the receive socket and releases the network stack;
     // runs once the modal run has ended, however it ended. Idempotent.
@@ -115,6 +118,8 @@ private:
     UdpSocket receiveSocket_;
     std::unique_ptr<ReceiverThread> receiver_;
     bool networkStackHeld_ = false;
+    // Sends retries and gives up on silent devices while requests wait for answers.
+    QTimer *outcomeTimer_ = nullptr;
 
     // A search of a thousand devices brings a thousand datagrams, each ending in a refresh of
     // the whole message text. While the receiver has more of them queued for this window, the

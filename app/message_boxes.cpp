@@ -12,4 +12,18 @@ void ModalMessageBoxes::show(QWidget *owner, const QString &text, const QString 
     box.exec();
 }
 
+bool MessageBoxes::ask(QWidget *, const QString &, const QString &)
+{
+    return false;
+}
+
+bool ModalMessageBoxes::ask(QWidget *owner, const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace ktr

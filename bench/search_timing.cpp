@@ -54,11 +54,11 @@ public:
     {
     }
 
-    void SendToAll(ByteView datagram) override
+    int SendToAll(ByteView datagram) override
     {
         if (!sentAt_)
             sentAt_ = Clock::now();
-        MainDialog::SendToAll(datagram);
+        return MainDialog::SendToAll(datagram);
     }
 
     std::optional<Clock::duration> elapsed() const

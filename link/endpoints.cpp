@@ -66,12 +66,26 @@ std::string FailureMessage(NetFailure failure, int osError)
         return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
     case NetFailure::Send:
         return "端口被占用";
+    case NetFailure::PortShared:
+        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打"
+               "开本软件";
     }
     return {};
 }
 
+bool PortHeldElsewhere(std::uint16_t port)
+{
+    // Address reuse lets two programs bind the port without a word, and the unicast replies
+    // then go to one of them only. A bind without reuse tells whether someone holds it.
+    UdpSocket probe;
+    return probe.create() == 0 && probe.bind(0, port) != 0;
+}
+
 UdpSocket OpenReceiveSocket(const FailureReporter &report)
 {
+    // Asked before our own bind, which would hold the port too. Only a bind that succeeds next
+    // to another holder is worth the warning: a failing one has its own message.
+    const bool shared = PortHeldElsewhere(kPort);
     UdpSocket s;
     // Without a socket the option and bind steps could only fail again; they are skipped.
     if (!Succeeded(s.create(), NetFailure::ReceiveSocket, report))
@@ -84,6 +98,8 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     // sending endpoints use, and the tool goes on.
     if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))
         s.close();
+    else if (shared && report)
+        report(NetFailure::PortShared, 0);
     return s;
 }
 
@@ -91,17 +107,29 @@ void Endpoints::refresh(const std::vector<std::uint32_t> &addresses, const Failu
 {
     const int count = std::min(static_cast<int>(addresses.size()), kEndpointSlots);
     std::vector<int> renewed;
-    for (int i = 0; i < count; ++i) {
+    std::vector<int> gone;
+    for (int i = 0; i < kEndpointSlots; ++i) {
         const EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
-        if (!(s.open && s.socket.isValid() &&
-              s.localAddress == addresses[static_cast<std::size_t>(i)]))
+        if (i >= count) {
+            if (s.open)
+                gone.push_back(i);
+        } else if (!(s.open && s.socket.isValid() &&
+                     s.localAddress == addresses[static_cast<std::size_t>(i)])) {
             renewed.push_back(i);
+        }
     }
-    if (renewed.empty())
+    if (renewed.empty() && gone.empty())
         return;
+    std::vector<int> leaving = renewed;
+    leaving.insert(leaving.end(), gone.begin(), gone.end());
     // The receiver lets go of the sockets about to be closed before they are closed.
     if (listener_)
-        listener_(openHandlesExcept(renewed));
+        listener_(openHandlesExcept(leaving));
+    for (int i : gone) {
+        EndpointSlot &s = slots_[static_cast<std::size_t>(i)];
+        s.socket.close();
+        s.open = false;
+    }
     for (int i : renewed)
         OpenSlot(slots_[static_cast<std::size_t>(i)], addresses[static_cast<std::size_t>(i)],
                  report);
@@ -109,13 +137,15 @@ void Endpoints::refresh(const std::vector<std::uint32_t> &addresses, const Failu
         listener_(openHandles());
 }
 
-void Endpoints::SendToAll(ByteView datagram, const FailureReporter &report)
+int Endpoints::SendToAll(ByteView datagram, const FailureReporter &report)
 {
+    int sent = 0;
     for (EndpointSlot &s : slots_) {
-        if (s.open)
-            Succeeded(s.socket.sendTo(datagram, destination_, destinationPort_), NetFailure::Send,
-                      report);
+        if (s.open && Succeeded(s.socket.sendTo(datagram, destination_, destinationPort_),
+                                NetFailure::Send, report))
+            ++sent;
     }
+    return sent;
 }
 
 void Endpoints::closeAll()

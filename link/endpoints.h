@@ -39,12 +39,13 @@ enum class NetFailure {
     ReceiveSocket,    // "套接字错误,请检查错误并重新打开软件"
     ReceiveBroadcast, // "设置规则失败1"
     ReceiveReuse,     // "设置规则失败2"
-    ReceiveBind,      // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
-    SlotSocket,       // "套接字创建失败"
-    SlotBroadcast,    // "设置socket规则失败"
-    SlotReuse,        // "设置socket规则失败2"
-    SlotBind,         // "绑定SOCKET出错 -1  错误代码 N"
-    Send,             // "端口被占用"
+    ReceiveBind,   // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
+    SlotSocket,    // "套接字创建失败"
+    SlotBroadcast, // "设置socket规则失败"
+    SlotReuse,     // "设置socket规则失败2"
+    SlotBind,      // "绑定SOCKET出错 -1  错误代码 N"
+    Send,          // "端口被占用"
+    PortShared,    // another program already holds port 1901: replies may go to it
 };
 // The exact message text of a failure; osError fills the bind message's error code.
 std::string FailureMessage(NetFailure failure, int osError);
@@ -52,8 +53,12 @@ std::string FailureMessage(NetFailure failure, int osError);
 // Called for every failure; the window shows a message box and carries on.
 using FailureReporter = std::function<void(NetFailure, int osError)>;
 
-// The process-wide receive socket: broadcast and address reuse on, a large receive buffer,
-// bound to 0.0.0.0:1901. Failures are reported and start-up goes on.
+// True when another socket already holds the port on the wildcard address or shares it.
+bool PortHeldElsewhere(std::uint16_t port);
+
+// The process-wide receive socket (with one warning first when another program holds the port):
+// broadcast and address reuse on, a large receive buffer, bound to 0.0.0.0:1901. Failures are
+// reported and start-up goes on.
 UdpSocket OpenReceiveSocket(const FailureReporter &report);
 
 struct EndpointSlot
@@ -74,11 +79,12 @@ class Endpoints
 public:
     // Slot i follows address i (at most ten): an open slot with an unchanged address keeps its
     // socket; any other slot is closed and reopened on the new address. Slots beyond the list
-    // are not touched, so an empty list changes nothing. A slot that fails to open is left
-    // closed with open = false.
+    // are closed: their address is gone, and sending through them could only fail. A slot
+    // that fails to open is left closed with open = false.
     void refresh(const std::vector<std::uint32_t> &addresses, const FailureReporter &report);
     // Sends the datagram through every open slot to the destination, 255.255.255.255:1901.
-    void SendToAll(ByteView datagram, const FailureReporter &report);
+    // Returns the number of slots it left through.
+    int SendToAll(ByteView datagram, const FailureReporter &report);
     // Closes every open slot's socket (the open flags stay as they are; a later refresh reopens
     // such a slot).
     void closeAll();

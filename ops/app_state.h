@@ -2,12 +2,18 @@
 // device-block-read flag and the message text. One object owned by the application.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/frame.h"
 #include "ops/device_block.h"
 #include "ops/network_block.h"
+#include "ops/pending_requests.h"
+#include "ops/write_verification.h"
 
 namespace ktr {
 
@@ -31,11 +37,21 @@ private:
 
 struct AppState
 {
-    MacAddress SelectedDeviceMac{};      // all zero until a row is double-clicked
-    NetworkBlock LastNetworkBlock;       // all zero until a network reply arrives
-    DeviceBlock deviceBlock;             // the DeviceBlock store
-    bool deviceBlockRead = false;        // the device-block-read flag
+    MacAddress SelectedDeviceMac{}; // all zero until a row is double-clicked
+    NetworkBlock LastNetworkBlock;  // all zero until a network reply arrives
+    DeviceBlock deviceBlock;        // the DeviceBlock store
+    bool deviceBlockRead = false;   // the device-block-read flag
+    MacAddress deviceBlockMac{};    // the device the flag's read came from
     MessageText messageText;
+
+    // The requests waiting for an answer and the writes being checked after a restart.
+    PendingRequests pending;
+    std::vector<WriteVerification> verifications;
+    // The network page waits for the re-read of a device that was restarting when it was read.
+    std::optional<MacAddress> pageAwaitsVerifiedRead;
+    std::function<SteadyTime()> clock = [] {
+        return std::chrono::steady_clock::now();
+    };
 };
 
 } // namespace ktr

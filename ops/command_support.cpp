@@ -2,6 +2,7 @@
 #include "ops/command_support.h"
 
 #include "ops/ansi_text.h"
+#include "ops/outcomes.h"
 #include "ops/text_convert.h"
 
 namespace ktr {
@@ -15,18 +16,28 @@ void ShowProgressLine(Ui &ui, std::string_view line)
 
 } // namespace
 
-void SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine)
+int SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine)
 {
     ShowProgressLine(ui, progressLine);
-    ui.shell.SendToAll(request);
+    const int sent = ui.shell.SendToAll(request);
+    SayIfNothingSent(ui, sent);
     ui.shell.refreshMessages();
+    return sent;
 }
 
-void SendThenReport(Ui &ui, ByteView request, std::string_view progressLine)
+int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine)
 {
-    ui.shell.SendToAll(request);
+    const int sent = ui.shell.SendToAll(request);
     ShowProgressLine(ui, progressLine);
+    SayIfNothingSent(ui, sent);
     ui.shell.refreshMessages();
+    return sent;
+}
+
+void SayIfNothingSent(Ui &ui, int sent)
+{
+    if (sent == 0)
+        ui.state.messageText.appendLine(kNothingSentLine);
 }
 
 std::uint16_t ReadLow16(const Page &page, int id)

@@ -13,10 +13,13 @@
 namespace ktr {
 
 // The message area shows the command's progress line first, then the request goes out: a reply
-// that arrives while a send failure box is open lands under that line.
-void SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine);
+// that arrives while a send failure box is open lands under that line. Both return how many
+// endpoints the request left through; none adds the nothing-sent line.
+int SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine);
 // The writes send first and report afterwards.
-void SendThenReport(Ui &ui, ByteView request, std::string_view progressLine);
+int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine);
+// Adds the nothing-sent line when a request left through no endpoint.
+void SayIfNothingSent(Ui &ui, int sent);
 
 // A numeric field typed on a page, cut to the record field's width.
 std::uint16_t ReadLow16(const Page &page, int id);

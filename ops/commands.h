@@ -23,7 +23,11 @@ void OnSearch(Ui &ui);
 void OnDblclkDeviceList(Ui &ui);
 // One received datagram: decodes what the tool understands and refreshes the message area
 // (except for an empty tunnel reply, which does nothing at all).
+// A reply is taken only when it answers a request the tool waits for (device MAC and kind);
+// anything else is counted and traced, never shown.
 void OnDatagram(Ui &ui, ByteView datagram);
+// The window's clock: sends the retries that are due and reports the requests given up on.
+void OnTick(Ui &ui);
 
 // Network page.
 void OnConfigureNetwork(Ui &ui);

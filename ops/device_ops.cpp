@@ -5,6 +5,7 @@
 #include "ops/control_ids.h"
 #include "ops/device_block.h"
 #include "ops/device_page.h"
+#include "ops/outcomes.h"
 
 namespace ktr {
 namespace {
@@ -15,14 +16,32 @@ constexpr std::size_t kTerminalAddressLength = 8;
 
 void OnReadDeviceBlock(Ui &ui)
 {
-    const Bytes frame = BuildTunnelFrame(kTunnelReadBlock);
-    SendWithProgress(ui, EncodeTunnelRequest(ui.state.SelectedDeviceMac, frame), "读取设备参数...");
+    AppState &state = ui.state;
+    const MacAddress &mac = state.SelectedDeviceMac;
+    const Bytes request = EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock));
+    PendingRequest awaited =
+        AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice, request);
+    if (const WriteVerification *v = VerificationOf(state, mac)) {
+        // Restarting after our own write: the read goes out once the device is back.
+        const PendingRequest reread = v->readRequest();
+        awaited.sendAt = reread.sendAt;
+        awaited.attemptTimeout = reread.attemptTimeout;
+        awaited.giveUpAt = reread.giveUpAt;
+        state.pending.add(std::move(awaited));
+        state.messageText.clear();
+        state.messageText.appendLine("读取设备参数...");
+        state.messageText.appendLine(kWaitingForRestartLine);
+        ui.shell.refreshMessages();
+        return;
+    }
+    AwaitReply(ui, std::move(awaited), SendWithProgress(ui, request, "读取设备参数..."));
 }
 
 void OnWriteDeviceBlock(Ui &ui)
 {
     const Page &page = ui.devicePage;
-    if (!ui.state.deviceBlockRead) {
+    // A read of another device does not count: its settings would be written to this one.
+    if (!ui.state.deviceBlockRead || ui.state.deviceBlockMac != ui.state.SelectedDeviceMac) {
         ui.shell.messageBox("请先执行\"读取设备参数\"操作;然后进行数据修改后再配置", "提示",
                             BoxIcon::Exclamation);
         return;
@@ -36,7 +55,11 @@ void OnWriteDeviceBlock(Ui &ui)
     // The store takes the page only once it has passed: a refused write leaves it as it was.
     ui.state.deviceBlock = CollectDevicePage(page, terminalAddress);
     const Bytes frame = BuildTunnelFrame(kTunnelWriteBlock, EncodeDeviceBody(ui.state.deviceBlock));
-    SendThenReport(ui, EncodeTunnelRequest(ui.state.SelectedDeviceMac, frame), "设置参数... ");
+    const MacAddress &mac = ui.state.SelectedDeviceMac;
+    const Bytes request = EncodeTunnelRequest(mac, frame);
+    // Only the acknowledgement of this device says the write took.
+    AwaitReply(ui, AwaitFromDevice(mac, Awaited::DeviceWriteAck, Purpose::ConfirmWrite, request),
+               SendThenReport(ui, request, "设置参数... "));
 }
 
 void ShowDeviceBlock(Ui &ui)

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ops/command_support.h"
 #include "ops/mac_text.h"
 #include "ops/search_reply.h"
 #include "ops/text_convert.h"
@@ -18,7 +19,7 @@ void OnSearch(Ui &ui)
     // window keeps handling replies, and those would otherwise be wiped afterwards.
     ui.list.deleteAllRows();
     ui.shell.refreshEndpoints();
-    ui.shell.SendToAll(EncodeSearchRequest());
+    SayIfNothingSent(ui, ui.shell.SendToAll(EncodeSearchRequest()));
     ui.shell.refreshMessages();
 }
 

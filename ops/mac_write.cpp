@@ -4,6 +4,7 @@
 #include "ops/command_support.h"
 #include "ops/control_ids.h"
 #include "ops/mac_text.h"
+#include "ops/outcomes.h"
 
 namespace ktr {
 
@@ -17,8 +18,9 @@ void OnWriteMac(Ui &ui)
         return;
     }
     // Addressed to the device's current MAC: the selection keeps it until the next double-click.
-    SendWithProgress(ui, EncodeWriteMacRequest(ui.state.SelectedDeviceMac, *newMac),
-                     "写入MAC地址...");
+    if (SendWithProgress(ui, EncodeWriteMacRequest(ui.state.SelectedDeviceMac, *newMac),
+                         "写入MAC地址...") > 0)
+        StartVerification(ui, RestartingWrite::Mac, *newMac, ui.state.LastNetworkBlock);
 }
 
 } // namespace ktr

@@ -8,6 +8,7 @@
 #include "ops/command_support.h"
 #include "ops/control_ids.h"
 #include "ops/mac_text.h"
+#include "ops/outcomes.h"
 #include "ops/text_convert.h"
 
 namespace ktr {
@@ -72,9 +73,26 @@ void OnDblclkDeviceList(Ui &ui)
     if (row < 0)
         return;
     const MacAddress mac = ParseMacPlain(ui.list.cellText(row, kMacColumn));
-    ui.state.SelectedDeviceMac = mac;
+    AppState &state = ui.state;
+    state.SelectedDeviceMac = mac;
     ui.networkPage.setText(ids::kMacEdit, FormatMacDashed(mac));
-    SendWithProgress(ui, EncodeReadNetworkRequest(mac), "读取参数...");
+    // The pages now belong to this device: late answers of the one read before are not taken.
+    state.pending.cancel(Purpose::ShowNetwork);
+    state.pending.cancel(Purpose::ShowDevice);
+    state.pageAwaitsVerifiedRead.reset();
+    if (VerificationOf(state, mac) != nullptr) {
+        // The device is restarting after our own write: its re-read fills the page.
+        state.pageAwaitsVerifiedRead = mac;
+        state.messageText.clear();
+        state.messageText.appendLine("读取参数...");
+        state.messageText.appendLine(kWaitingForRestartLine);
+        ui.shell.refreshMessages();
+        return;
+    }
+    const Bytes request = EncodeReadNetworkRequest(mac);
+    const int sent = SendWithProgress(ui, request, "读取参数...");
+    AwaitReply(ui, AwaitFromDevice(mac, Awaited::NetworkBlock, Purpose::ShowNetwork, request),
+               sent);
 }
 
 void ShowNetworkBlock(Ui &ui, ByteView block)
@@ -119,8 +137,9 @@ void OnConfigureNetwork(Ui &ui)
     }
     NetworkBlock &block = ui.state.LastNetworkBlock;
     OverlayPage(ui.networkPage, block);
-    SendThenReport(ui, EncodeWriteNetworkRequest(ui.state.SelectedDeviceMac, block.bytes()),
-                   "设置参数... ");
+    const MacAddress &mac = ui.state.SelectedDeviceMac;
+    if (SendThenReport(ui, EncodeWriteNetworkRequest(mac, block.bytes()), "设置参数... ") > 0)
+        StartVerification(ui, RestartingWrite::NetworkSettings, mac, block);
 }
 
 } // namespace ktr

@@ -50,11 +50,16 @@ public:
     virtual ~Shell() = default;
     // Reopens the sending endpoints for the current local addresses (before every search).
     virtual void refreshEndpoints() = 0;
-    // Broadcasts a request through every open endpoint.
-    virtual void SendToAll(ByteView datagram) = 0;
+    // Broadcasts a request through every open endpoint; returns how many it left through.
+    virtual int SendToAll(ByteView datagram) = 0;
     // Writes the whole message text into the message area, shown from its first line.
     virtual void refreshMessages() = 0;
     virtual void messageBox(std::string_view text, std::string_view caption, BoxIcon icon) = 0;
+    // A Yes/No question whose default answer is No; true for Yes.
+    virtual bool askYesNo(std::string_view text, std::string_view caption) = 0;
+    // A line for the debug trace (replies that answer nothing the tool waits for); never shown
+    // on a page.
+    virtual void trace(std::string_view line) = 0;
 };
 
 } // namespace ktr

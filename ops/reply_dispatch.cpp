@@ -1,23 +1,65 @@
-// Routing a received datagram to the decoder of the reply it carries.
+// Routing a received datagram to the decoder of the reply it carries. Replies to requests are
+// taken only when the tool waits for them from that device.
 #include "ops/commands.h"
 
 #include "ops/device_block.h"
+#include "ops/mac_text.h"
+#include "ops/outcomes.h"
 
 namespace ktr {
 namespace {
 
-void ShowTunnelReply(Ui &ui, ByteView tunnelFrame)
+void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
+{
+    AppState &state = ui.state;
+    if (taken.purpose == Purpose::VerifyWrite) {
+        const bool showOnPage = state.pageAwaitsVerifiedRead == taken.key.mac;
+        ReportVerification(ui, taken.key.mac, NetworkBlock(block.first<NetworkBlock::kSize>()));
+        if (!showOnPage)
+            return;
+    }
+    ShowNetworkBlock(ui, block);
+    state.messageText.appendLine("读取网络参数成功！");
+}
+
+void ShowTunnelReply(Ui &ui, const PendingRequest &taken, ByteView tunnelFrame)
 {
     const TunnelCheck check = CheckTunnelFrame(tunnelFrame);
-    if (check.status != TunnelStatus::Accepted)
-        return;
     if (check.function == kTunnelWriteBlock) {
         ui.state.messageText.appendLine("下载设备参数成功！");
-    } else if (check.function == kTunnelReadBlock && check.body.size() == kDeviceBodySize) {
+    } else if (check.function == kTunnelReadBlock) {
         ui.state.deviceBlock = DecodeDeviceBody(check.body.first<kDeviceBodySize>());
         ShowDeviceBlock(ui);
+        ui.state.deviceBlockMac = taken.key.mac;
         ui.state.messageText.appendLine("读取设备参数成功！");
     }
+}
+
+const char *AwaitedName(Awaited awaited)
+{
+    switch (awaited) {
+    case Awaited::NetworkBlock:
+        return "network settings";
+    case Awaited::DeviceBlock:
+        return "device settings";
+    case Awaited::DeviceWriteAck:
+        return "device write acknowledgement";
+    }
+    return "";
+}
+
+// The pending request this datagram answers; anything else is counted and traced.
+std::optional<PendingRequest> TakeAnswer(Ui &ui, ByteView datagram)
+{
+    const auto key = KeyOfReply(datagram);
+    if (!key)
+        return std::nullopt;
+    auto taken = ui.state.pending.match(*key);
+    if (!taken)
+        ui.shell.trace(std::string("ignored ") + AwaitedName(key->awaited) + " from " +
+                       FormatMacDashed(key->mac) + ": not waited for (" +
+                       std::to_string(ui.state.pending.ignoredReplies()) + " ignored)");
+    return taken;
 }
 
 } // namespace
@@ -31,11 +73,12 @@ void OnDatagram(Ui &ui, ByteView datagram)
         ui.state.messageText.appendLine("搜索到设备");
         break;
     case DatagramKind::NetworkReply:
-        ShowNetworkBlock(ui, d.payload);
-        ui.state.messageText.appendLine("读取网络参数成功！");
+        if (const auto taken = TakeAnswer(ui, datagram))
+            ShowNetworkReply(ui, *taken, d.payload);
         break;
     case DatagramKind::TunnelReply:
-        ShowTunnelReply(ui, d.payload);
+        if (const auto taken = TakeAnswer(ui, datagram))
+            ShowTunnelReply(ui, *taken, d.payload);
         break;
     case DatagramKind::EmptyTunnel:
         return;

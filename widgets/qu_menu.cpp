@@ -471,6 +471,26 @@ void QuMenu::SynchronizeItems()
     items_ = std::move(collected);
 }
 
+namespace {
+
+// Pads the label with spaces up to the width. A label the font shapes oddly (a control
+// character of zero advance) may not widen with a space: padding stops there, so no template
+// can hang the menu.
+QString PadToWidth(const QFontMetrics &fm, QString label, int width)
+{
+    int advance = fm.horizontalAdvance(label);
+    while (advance < width) {
+        label += QLatin1Char(' ');
+        const int wider = fm.horizontalAdvance(label);
+        if (wider <= advance)
+            break;
+        advance = wider;
+    }
+    return label;
+}
+
+} // namespace
+
 void QuMenu::AlignAccelerators()
 {
     const QFontMetrics fm(MenuFont());
@@ -483,10 +503,7 @@ void QuMenu::AlignAccelerators()
         const qsizetype tab = record->text.indexOf(QLatin1Char('\t'));
         if (tab < 0)
             continue;
-        QString label = record->text.left(tab);
-        while (fm.horizontalAdvance(label) < widest)
-            label += QLatin1Char(' ');
-        record->text = label + record->text.mid(tab);
+        record->text = PadToWidth(fm, record->text.left(tab), widest) + record->text.mid(tab);
     }
 }
 

@@ -40,7 +40,14 @@ public:
     {
         boxes.push_back({text, caption, icon});
     }
+    bool ask(QWidget *, const QString &text, const QString &caption) override
+    {
+        questions.push_back({text, caption, BoxIcon::None});
+        return answerYes;
+    }
     std::vector<RecordedBox> boxes;
+    std::vector<RecordedBox> questions;
+    bool answerYes = false;
 };
 
 // True inside the namespace in_private_netns.sh makes: only there may a test search or bind

@@ -42,10 +42,12 @@ TEST_F(HoverButtonsTest, TakeOverThePageButtonsInPlace)
 TEST_F(HoverButtonsTest, ClicksStillRunThePageCommands)
 {
     dialog->show();
+    boxes.answerYes = true;
     QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
-    EXPECT_EQ(messageAreaText(), "恢复出厂设置...\n");
+    EXPECT_EQ(boxes.questions.size(), 1u) << "the reset asks first";
+    EXPECT_TRUE(messageAreaText().startsWith("恢复出厂设置...\n"));
     QTest::mouseClick(&dialog->secondHoverButton(), Qt::LeftButton);
-    EXPECT_EQ(messageAreaText(), "设置参数... \n");
+    EXPECT_TRUE(messageAreaText().startsWith("设置参数... \n"));
     if (const QByteArray dir = qgetenv("KTR_SHOTS_DIR"); !dir.isEmpty())
         SaveScreenshot(*dialog, QString::fromLocal8Bit(dir) + "/network-page-hover-buttons.png");
 }
@@ -61,8 +63,9 @@ TEST_F(HoverButtonsTest, ComeBackEnabledWithTheirPage)
         EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
         EXPECT_TRUE(button->originalControl()->isEnabled()) << button->text().toStdString();
     }
+    boxes.answerYes = true;
     QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
-    EXPECT_EQ(messageAreaText(), "恢复出厂设置...\n");
+    EXPECT_TRUE(messageAreaText().startsWith("恢复出厂设置...\n"));
 }
 
 // Code that kept the original button may still disable and enable it explicitly.

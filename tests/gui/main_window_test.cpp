@@ -2,6 +2,7 @@
 #include "gui_support.h"
 
 #include "app/about_dialog.h"
+#include "app/config_app.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
@@ -17,10 +18,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -211,20 +214,37 @@ TEST(AboutDialogTest, OkClosesIt)
 
 using EndingTest = MainWindowTest;
 
-TEST_F(EndingTest, EscEndsTheDialogWithoutTheCloseHandling)
+TEST_F(EndingTest, EnterAndEscOnEveryMainWindowControlKeepTheWindowAndThePages)
 {
-    QTest::keyClick(dialog->deviceList(), Qt::Key_Escape);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    auto *address = qobject_cast<QLineEdit *>(networkControl(ids::kStaticIp));
+    address->setText("10.0.0.7");
+    const QList<QWidget *> controls{mainControl(ids::kLocalAddress), mainControl(ids::kLocalPort),
+                                    dialog->deviceList(), dialog->messageArea(),
+                                    dialog->tabControl()->tabBar()};
+    for (QWidget *control : controls) {
+        for (auto [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                     std::pair{Qt::Key_Enter, Qt::KeypadModifier},
+                                     std::pair{Qt::Key_Escape, Qt::NoModifier}}) {
+            control->setFocus();
+            QTest::keyClick(control, key, modifier);
+            EXPECT_TRUE(dialog->isVisible()) << control->metaObject()->className() << key;
+            EXPECT_EQ(dialog->result(), 0) << control->metaObject()->className() << key;
+        }
+    }
+    EXPECT_EQ(address->text(), "10.0.0.7");
 }
 
-TEST_F(EndingTest, EnterOnTheMainWindowEndsTheDialog)
+TEST_F(EndingTest, EnterOnTheDeviceListReadsTheSelectedRow)
 {
-    auto *port = qobject_cast<QLineEdit *>(mainControl(ids::kLocalPort));
-    port->setFocus();
-    QTest::keyClick(port, Qt::Key_Return);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    auto *row = new QTreeWidgetItem(dialog->deviceList(),
+                                    QStringList{"192.168.0.10", "KTR", "000EEB000001", "288"});
+    dialog->deviceList()->setCurrentItem(row);
+    dialog->deviceList()->setFocus();
+    QTest::keyClick(dialog->deviceList(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(qobject_cast<QLineEdit *>(networkControl(ids::kMacEdit))->text(),
+              "00-0E-EB-00-00-01");
+    EXPECT_TRUE(messageAreaText().startsWith("读取参数...\n"));
 }
 
 TEST_F(EndingTest, EnterAndEscOnAPageKeepTheWindowAndWhatWasTyped)
@@ -249,7 +269,7 @@ TEST_F(EndingTest, EnterAndEscOnAPageKeepTheWindowAndWhatWasTyped)
     EXPECT_TRUE(dialog->isVisible());
 }
 
-TEST_F(EndingTest, EnterInTheMessageAreaEndsTheDialogAndCtrlEnterStartsALine)
+TEST_F(EndingTest, CtrlEnterInTheMessageAreaStartsALineAndEnterKeepsTheWindow)
 {
     MultiLineEdit *area = dialog->messageArea();
     area->setFocus();
@@ -257,9 +277,30 @@ TEST_F(EndingTest, EnterInTheMessageAreaEndsTheDialogAndCtrlEnterStartsALine)
     QTest::keyClick(area, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClicks(area, "x");
     EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
-    EXPECT_TRUE(dialog->isVisible());
     QTest::keyClick(area, Qt::Key_Return);
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(messageAreaText().endsWith("\n\nX"));
+}
+
+TEST(SingleInstanceTest, ASecondCopyEndsWithItsMessageWhileTheFirstRuns)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("ktr-setup.lock");
+    qputenv("KTR_SETUP_LOCK_FILE", path.toLocal8Bit());
+    EXPECT_EQ(InstanceLockPath(), path);
+    QLockFile first(path); // the copy already running
+    ASSERT_TRUE(first.tryLock(0));
+
+    RecordingBoxes boxes;
+    ConfigApp second(&boxes);
+    EXPECT_EQ(second.run(), 1);
+    qunsetenv("KTR_SETUP_LOCK_FILE");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"));
+    EXPECT_EQ(boxes.boxes[0].caption, QCoreApplication::applicationName());
+    EXPECT_EQ(QApplication::topLevelWidgets().count(), 0) << "no window was opened";
 }
 
 } // namespace

@@ -47,7 +47,14 @@ public:
     {
         boxes.push_back({text, caption});
     }
+    bool ask(QWidget *, const QString &text, const QString &caption) override
+    {
+        questions.push_back({text, caption});
+        return answerYes;
+    }
     std::vector<RecordedBox> boxes;
+    std::vector<RecordedBox> questions;
+    bool answerYes = false;
 };
 
 // Bytes from text such as "AA 00 01 02 02".

@@ -9,6 +9,14 @@
 namespace ktr {
 namespace {
 
+// Requests that change what the device holds: settings, factory reset, MAC, tunnel writes.
+bool IsWrite(std::uint8_t command, ByteView data)
+{
+    if (command == kCmdTunnel)
+        return data.size() > 1 && data[1] == kTunnelWriteBlock;
+    return command == kCmdWriteNetwork || command == kCmdFactoryReset || command == kCmdWriteMac;
+}
+
 // A request whose envelope passed the device's checks: command and the payload after it.
 struct Request
 {
@@ -143,6 +151,10 @@ void Fleet::handleAddressed(SimDevice &device, std::uint8_t command, ByteView da
     const std::string label = DeviceLabel(device) + " " + CommandName(command);
     if (device.isRestarting(now)) {
         out.lines.push_back(label + " ignored: restarting");
+        return;
+    }
+    if (options_.ignoreWrites.contains(device.index) && IsWrite(command, data)) {
+        out.lines.push_back(label + " ignored: writes ignored");
         return;
     }
     const MacAddress shown = replyMac(device);

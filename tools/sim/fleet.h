@@ -26,10 +26,11 @@ struct FleetOptions
     DeviceSet drop;    // replies are lost; the request still takes effect
     DeviceSet delay;   // replies leave delayBy after the request
     std::chrono::milliseconds delayBy{1000};
-    DeviceSet duplicate;  // every reply is sent twice
-    DeviceSet badCrc;     // tunnel frames in replies carry a broken CRC
-    DeviceSet shortReply; // replies are cut to a third of their length
-    DeviceSet wrongMac;   // replies carry the device's MAC with the last octet inverted
+    DeviceSet duplicate;    // every reply is sent twice
+    DeviceSet badCrc;       // tunnel frames in replies carry a broken CRC
+    DeviceSet shortReply;   // replies are cut to a third of their length
+    DeviceSet wrongMac;     // replies carry the device's MAC with the last octet inverted
+    DeviceSet ignoreWrites; // writes, resets and MAC changes are dropped unanswered, no restart
 };
 
 enum class Delivery { Broadcast, Unicast };

@@ -101,6 +101,7 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
         {"--bad-crc", setSet(f.badCrc)},
         {"--short-reply", setSet(f.shortReply)},
         {"--wrong-mac", setSet(f.wrongMac)},
+        {"--ignore-writes", setSet(f.ignoreWrites)},
     };
 
     ParsedSimOptions result;
@@ -176,6 +177,8 @@ Misbehaviour, each for a SET of devices:
   --bad-crc SET        tunnel replies carry a broken CRC
   --short-reply SET    replies are cut to a third of their length
   --wrong-mac SET      replies carry the device's MAC with its last octet inverted
+  --ignore-writes SET  settings writes, factory resets, MAC changes and device-settings
+                       writes are dropped: no acknowledgement, no restart, settings kept
 
 SET: "all", an index "3", a list with ranges "0,2,5-9", or "%K" for every device k with
 k % K == 0.

@@ -148,6 +148,9 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         {NetFailure::SlotBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::ReceiveBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::Send, 0, "端口被占用"},
+        {NetFailure::PortShared, 0,
+         "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软"
+         "件"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FailureMessage(c.failure, c.osError), c.text);
@@ -241,10 +244,12 @@ TEST_F(EndpointsTest, MoreThanTenAddressesUseTheFirstTen)
     EXPECT_THAT(reports, IsEmpty());
 }
 
-TEST_F(EndpointsTest, SlotsBeyondTheListStayOpen)
+TEST_F(EndpointsTest, SlotsWhoseAddressIsGoneAreClosed)
 {
-    // The second list is shorter than the first, down to no address at all.
-    for (auto shorter : {Addresses({1}), Addresses({})}) {
+    // The second list is shorter than the first, down to no address at all: the slots whose
+    // address disappeared close (a send through them would only fail as "端口被占用"), the
+    // others keep their sockets, and the receiver is told before any socket closes.
+    for (auto [shorter, kept] : {std::pair{Addresses({1}), 1}, std::pair{Addresses({}), 0}}) {
         endpoints = Endpoints{};
         events.clear();
         SetSocketCallSeam({});
@@ -255,12 +260,18 @@ TEST_F(EndpointsTest, SlotsBeyondTheListStayOpen)
 
         endpoints.refresh(shorter, reporter());
 
-        EXPECT_TRUE(calls().empty());
-        EXPECT_EQ(handles(), before);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_TRUE(endpoints.slot(i).open) << i;
-            EXPECT_TRUE(holdsMarker(i)) << i;
+        EXPECT_EQ(count(SocketCall::Close), 3 - kept);
+        EXPECT_EQ(count(SocketCall::Bind), 0);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(endpoints.slot(i).open, i < kept) << i;
+        if (kept == 1) {
+            EXPECT_TRUE(holdsMarker(0));
         }
+        EXPECT_EQ(endpoints.openHandles().size(), static_cast<std::size_t>(kept));
+        UdpSocket sink = test::BoundSocket(Loopback(1));
+        endpoints.setDestination(Loopback(1), test::PortOf(sink));
+        EXPECT_EQ(endpoints.SendToAll(EncodeSearchRequest(), reporter()), kept);
+        EXPECT_THAT(reports, IsEmpty()) << "no failure box for a vanished address";
     }
 }
 
@@ -357,6 +368,7 @@ struct ReceiveStepFailure
     SocketCall call;
     std::vector<Report> reports; // with error 77
     bool bound;
+    int nth = 1; // the probe for another holder of the port creates and binds first
 };
 
 class ReceiveSocketTest : public EndpointsTest,
@@ -367,7 +379,7 @@ class ReceiveSocketTest : public EndpointsTest,
 TEST_P(ReceiveSocketTest, FailuresAreReportedAndStartUpGoesOn)
 {
     const ReceiveStepFailure p = GetParam();
-    watchCalls(p.call, 1, 77);
+    watchCalls(p.call, p.nth, 77);
 
     const UdpSocket s = OpenReceiveSocket(reporter());
 
@@ -385,12 +397,23 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, ReceiveSocketTest,
     ::testing::Values(
         ReceiveStepFailure{"NoFailure", SocketCall::Close, {}, true},
-        ReceiveStepFailure{"Create", SocketCall::Create, {{NetFailure::ReceiveSocket, 77}}, false},
+        ReceiveStepFailure{
+            "Create", SocketCall::Create, {{NetFailure::ReceiveSocket, 77}}, false, 2},
         ReceiveStepFailure{
             "Broadcast", SocketCall::SetBroadcast, {{NetFailure::ReceiveBroadcast, 77}}, true},
         ReceiveStepFailure{"Reuse", SocketCall::SetReuse, {{NetFailure::ReceiveReuse, 77}}, true},
-        ReceiveStepFailure{"Bind", SocketCall::Bind, {{NetFailure::ReceiveBind, 77}}, false}),
+        ReceiveStepFailure{"Bind", SocketCall::Bind, {{NetFailure::ReceiveBind, 77}}, false, 2}),
     CaseName<ReceiveStepFailure>);
+
+TEST_F(EndpointsTest, APortSharedWithAnotherProgramIsReportedOnceAndStillBound)
+{
+    // Another program took port 1901 with address reuse, as a second copy of the tool would.
+    const UdpSocket other = test::BoundSocket(0, kPort, true);
+    const UdpSocket s = OpenReceiveSocket(reporter());
+    EXPECT_THAT(reports, ElementsAre(Report{NetFailure::PortShared, 0}));
+    EXPECT_TRUE(s.isValid());
+    EXPECT_TRUE(PortHeldElsewhere(kPort));
+}
 
 TEST(ReceiveSocketBufferTest, HoldsAMegabyteOrMore)
 {
@@ -427,8 +450,9 @@ TEST_P(SendToAllTest, SendsOncePerOpenSlotFromItsAddress)
     endpoints.setDestination(Loopback(1), test::PortOf(sink));
     const Bytes frame = test::Pattern(303, 9);
 
-    endpoints.SendToAll(frame, reporter());
+    const int sent = endpoints.SendToAll(frame, reporter());
 
+    EXPECT_EQ(sent, static_cast<int>(p.sources.size())) << "failed sends are not counted";
     EXPECT_EQ(reports, p.reports);
     EXPECT_EQ(count(SocketCall::Send), 3);
     std::vector<std::uint32_t> sources;

@@ -36,7 +36,10 @@ Bytes BodyOf(const DeviceBlock &block)
 class DeviceCommands : public ::testing::Test
 {
 protected:
-    void read(const DeviceBlock &block) { OnDatagram(h.ui, DeviceReply(BodyOf(block))); }
+    // The replies below come from this device, as if it had been double-clicked. Tests of the
+    // requests themselves reset it to the all-zero start value.
+    DeviceCommands() { h.state.SelectedDeviceMac = {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56}; }
+    void read(const DeviceBlock &block) { Answer(h, DeviceReply(BodyOf(block))); }
     // A write after a read of the device's current block, with the page edited by `edit`.
     template <typename Edit>
     Bytes writeAfterRead(Edit edit)
@@ -53,6 +56,7 @@ protected:
 
 TEST_F(DeviceCommands, ReadRequestCarriesTheReadFunction)
 {
+    h.state.SelectedDeviceMac = {};
     OnReadDeviceBlock(h.ui);
     ASSERT_EQ(h.shell.sent.size(), 1u);
     EXPECT_EQ(h.shell.sent[0], Hex("AA 00 0B 0A 00 00 00 00 00 00 7E 10 21 DC 95"));
@@ -75,7 +79,8 @@ TEST_F(DeviceCommands, WriteBeforeAnyReadIsRefusedWithANotice)
 
 TEST_F(DeviceCommands, StartUpPageGivesTheKnownFrameByteForByte)
 {
-    h.state.deviceBlockRead = true;
+    h.state.SelectedDeviceMac = {};
+    h.state.deviceBlockRead = true; // as if read from the all-zero device
     OnWriteDeviceBlock(h.ui);
     const Bytes frame = Concat({
         Hex("7E 11 08 78 56 34 12 03 00 3C 00 05 00 00 C0 12 00 00 08 00 01 01"),
@@ -199,7 +204,7 @@ TEST_F(DeviceCommands, TerminalAddressWithANonDigitReadsBackAsTheDeviceStoredIt)
         writeAfterRead([](FakePage &p) { p.setText(ids::kTerminalAddress, "1234567G"); });
     ASSERT_FALSE(sent.empty());
     Bytes body = Slice(sent, kFrameAt + 2, 92);
-    OnDatagram(h.ui, DeviceReply(body));
+    Answer(h, DeviceReply(body));
     EXPECT_EQ(page().text(ids::kTerminalAddress), "1234566f");
 }
 
@@ -250,7 +255,7 @@ TEST_F(DeviceCommands, ClampedValuesShowAsTheDeviceReturnsThem)
         p.setText(ids::kHumLow[0], "150");
     });
     ASSERT_FALSE(sent.empty());
-    OnDatagram(h.ui, DeviceReply(Slice(sent, kFrameAt + 2, 92)));
+    Answer(h, DeviceReply(Slice(sent, kFrameAt + 2, 92)));
     EXPECT_EQ(page().text(ids::kTempHigh[0]), "120.0");
     EXPECT_EQ(page().text(ids::kTempLow[0]), "-40.0");
     EXPECT_EQ(page().text(ids::kTempHigh[1]), "-0.5");
@@ -321,7 +326,7 @@ TEST_F(DeviceCommands, RejectedReplyChangesNeitherPageNorFlagNorStore)
 TEST_F(DeviceCommands, WriteAcknowledgementIsReportedUnderTheProgressLine)
 {
     writeAfterRead([](FakePage &) {});
-    OnDatagram(h.ui, Hex("55 00 04 0A 00 0E EB 12 34 56 7E 11 E0 1C 00"));
+    Answer(h, Hex("55 00 04 0A 00 0E EB 12 34 56 7E 11 E0 1C 00"));
     EXPECT_EQ(h.shell.area(), "设置参数... \r\n下载设备参数成功！\r\n");
 }
 

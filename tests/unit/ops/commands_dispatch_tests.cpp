@@ -130,8 +130,8 @@ TEST_F(Dispatch, TunnelReplyWithCommand0BIsDecodedLike0A)
     for (std::uint8_t command : {0x0A, 0x0B}) {
         SCOPED_TRACE(int{command});
         Harness fresh;
-        OnDatagram(fresh.ui, Bytes{0x55, 0x00, 0x04, command, 0, 0x0E, 0xEB, 0x12, 0x34, 0x56, 0x7E,
-                                   0x11, 0xE0, 0x1C, 0x00});
+        Answer(fresh, Bytes{0x55, 0x00, 0x04, command, 0, 0x0E, 0xEB, 0x12, 0x34, 0x56, 0x7E, 0x11,
+                            0xE0, 0x1C, 0x00});
         EXPECT_EQ(fresh.shell.area(), "下载设备参数成功！\r\n");
 
         DeviceBlock block = DefaultPageDeviceBlock();
@@ -141,8 +141,7 @@ TEST_F(Dispatch, TunnelReplyWithCommand0BIsDecodedLike0A)
         const std::uint16_t crc = Crc16(frame);
         frame = Concat(
             {frame, Bytes{static_cast<std::uint8_t>(crc), static_cast<std::uint8_t>(crc >> 8)}});
-        OnDatagram(fresh.ui,
-                   Concat({Bytes{0x55, 0x00, 0x60, command}, Hex("00 0E EB 12 34 56"), frame}));
+        Answer(fresh, Concat({Bytes{0x55, 0x00, 0x60, command}, Hex("00 0E EB 12 34 56"), frame}));
         EXPECT_TRUE(fresh.state.deviceBlockRead);
         EXPECT_EQ(fresh.devicePage.text(ids::kBaudRate), "19200");
         EXPECT_EQ(fresh.shell.area(), "下载设备参数成功！\r\n读取设备参数成功！\r\n");
@@ -154,7 +153,7 @@ TEST_F(Dispatch, NetworkReplyOfExactly302BytesIsShown)
     Bytes block(292, 0);
     block[0] = 0x80;
     block[1] = 0x2A;
-    OnDatagram(h.ui, Concat({Hex("55 01 2B 03 00 0E EB 12 34 56"), block}));
+    Answer(h, Concat({Hex("55 01 2B 03 00 0E EB 12 34 56"), block}));
     EXPECT_EQ(h.networkPage.text(ids::kStaticIp), "0.0.0.42");
     EXPECT_EQ(h.shell.area(), "读取网络参数成功！\r\n");
 }

@@ -51,7 +51,7 @@ Bytes NetworkReply(const Bytes &block)
 class NetworkCommands : public ::testing::Test
 {
 protected:
-    void read(const Bytes &block = DeviceRecord()) { OnDatagram(h.ui, NetworkReply(block)); }
+    void read(const Bytes &block = DeviceRecord()) { Answer(h, NetworkReply(block)); }
     const Bytes &write()
     {
         OnConfigureNetwork(h.ui);

@@ -12,6 +12,7 @@
 #include "ops/app_state.h"
 #include "ops/commands.h"
 #include "ops/control_ids.h"
+#include "ops/outcomes.h"
 #include "ops/ports.h"
 #include "tests/support/hex.h" // Hex(): frames are written out by hand, not re-encoded
 
@@ -105,16 +106,23 @@ public:
         ++endpointRefreshes;
         rowsWhenBoxMayOpen.push_back(list_.rowCount());
     }
-    void SendToAll(ByteView datagram) override
+    int SendToAll(ByteView datagram) override
     {
         sent.emplace_back(datagram.begin(), datagram.end());
         rowsWhenBoxMayOpen.push_back(list_.rowCount());
+        return openEndpoints;
     }
     void refreshMessages() override { shown.push_back(messages_.text()); }
     void messageBox(std::string_view text, std::string_view caption, BoxIcon icon) override
     {
         boxes.push_back({std::string(text), std::string(caption), icon});
     }
+    bool askYesNo(std::string_view text, std::string_view caption) override
+    {
+        questions.push_back({std::string(text), std::string(caption), BoxIcon::None});
+        return answerYes;
+    }
+    void trace(std::string_view line) override { traces.emplace_back(line); }
 
     // The message area's text after the last refresh; empty before any.
     std::string area() const { return shown.empty() ? std::string() : shown.back(); }
@@ -124,6 +132,10 @@ public:
     std::vector<Box> boxes;
     std::vector<int> rowsWhenBoxMayOpen;
     int endpointRefreshes = 0;
+    int openEndpoints = 1; // what SendToAll reports
+    bool answerYes = true;
+    std::vector<Box> questions;
+    std::vector<std::string> traces;
 
 private:
     const MessageText &messages_;
@@ -143,8 +155,14 @@ struct Harness
         devicePage.setItemCount(ids::kParity, 3);
         devicePage.setItemCount(ids::kStopBits, 2);
         LoadPageDefaults(networkPage, devicePage);
+        state.clock = [this] {
+            return now;
+        };
     }
+    Harness(const Harness &) = delete;
 
+    // The tests' clock: moved by hand, never slept on.
+    SteadyTime now = SteadyTime{} + std::chrono::hours(1);
     AppState state;
     FakeList list;
     FakeShell shell{state.messageText, list};
@@ -152,6 +170,19 @@ struct Harness
     FakePage devicePage;
     Ui ui{state, shell, list, networkPage, devicePage};
 };
+
+// A reply to a request the tool sent: registers what the reply answers, as the command that
+// sent the request would have, then dispatches it.
+inline void Answer(Harness &h, const Bytes &reply)
+{
+    if (const auto key = KeyOfReply(reply)) {
+        const Purpose purpose = key->awaited == Awaited::NetworkBlock  ? Purpose::ShowNetwork
+                                : key->awaited == Awaited::DeviceBlock ? Purpose::ShowDevice
+                                                                       : Purpose::ConfirmWrite;
+        h.state.pending.addSent(AwaitFromDevice(key->mac, key->awaited, purpose, {}), h.now);
+    }
+    OnDatagram(h.ui, reply);
+}
 
 inline Bytes Concat(std::initializer_list<Bytes> parts)
 {

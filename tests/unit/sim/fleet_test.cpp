@@ -252,6 +252,36 @@ TEST(Fleet, WriteMacAcksUnderTheOldMacThenAnswersOnlyToTheNew)
     EXPECT_EQ(shown, newMac);
 }
 
+TEST(Fleet, IgnoredWritesGetNoAnswerChangeNothingAndRestartNothing)
+{
+    FleetOptions o = Options(2);
+    o.ignoreWrites = *DeviceSet::parse("0");
+    Fleet fleet(o);
+    const SimDevice before = fleet.device(0);
+    NetworkBlock block = before.network;
+    block.setAddress(AddressField::StaticIp, 0x0A000001);
+    DeviceBlock device = before.device;
+    device.baudRate = 19200;
+    for (const Bytes &write :
+         {EncodeWriteNetworkRequest(DeviceMac(0), block.bytes()),
+          EncodeFactoryResetRequest(DeviceMac(0)),
+          EncodeWriteMacRequest(DeviceMac(0), DeviceMac(9)), TunnelWrite(DeviceMac(0), device)}) {
+        const Handling h = fleet.handle(write, kNow);
+        EXPECT_TRUE(h.replies.empty());
+        ASSERT_EQ(h.lines.size(), 1u);
+        EXPECT_NE(h.lines[0].find("ignored: writes ignored"), std::string::npos) << h.lines[0];
+    }
+    EXPECT_EQ(fleet.device(0).network, before.network);
+    EXPECT_EQ(fleet.device(0).device, before.device);
+    EXPECT_EQ(fleet.device(0).mac, before.mac);
+    EXPECT_FALSE(fleet.device(0).isRestarting(kNow));
+    // Reads still answer, and the other device still takes writes.
+    EXPECT_EQ(fleet.handle(EncodeReadNetworkRequest(DeviceMac(0)), kNow).replies.size(), 1u);
+    EXPECT_EQ(fleet.handle(TunnelRead(DeviceMac(0)), kNow).replies.size(), 1u);
+    EXPECT_EQ(fleet.handle(TunnelWrite(DeviceMac(1), device), kNow).replies.size(), 1u);
+    EXPECT_EQ(fleet.device(1).device, device);
+}
+
 TEST(Fleet, FactoryResetRestoresBothRecordsAndKeepsTheMac)
 {
     Fleet fleet(Options(2));

@@ -48,6 +48,17 @@ TEST(SimOptions, DelayForChosenDevicesOnly)
     EXPECT_FALSE(parsed.options->fleet.delay.contains(0));
 }
 
+TEST(SimOptions, IgnoreWritesTakesASet)
+{
+    const auto parsed = Parse({"--devices", "3", "--ignore-writes", "1-2"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const DeviceSet &set = parsed.options->fleet.ignoreWrites;
+    EXPECT_FALSE(set.contains(0));
+    EXPECT_TRUE(set.contains(1) && set.contains(2));
+    EXPECT_FALSE(Parse({"--ignore-writes"}).options);
+    EXPECT_FALSE(Parse({"--ignore-writes", "x"}).options);
+}
+
 TEST(SimOptions, HelpNamesEveryOption)
 {
     const auto parsed = Parse({"--help"});
@@ -57,7 +68,7 @@ TEST(SimOptions, HelpNamesEveryOption)
     for (const char *option :
          {"--devices", "--ip", "--mac", "--firmware", "--restart-ms", "--unicast ",
           "--unicast-every", "--unicast-devices", "--drop", "--delay ", "--delay-ms", "--duplicate",
-          "--bad-crc", "--short-reply", "--wrong-mac", "--help"})
+          "--bad-crc", "--short-reply", "--wrong-mac", "--ignore-writes", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -1,0 +1,116 @@
+// Bookkeeping of the requests that wait for an answer.
+#include "ops/pending_requests.h"
+
+#include <algorithm>
+
+namespace ktr {
+
+std::optional<ReplyKey> KeyOfReply(ByteView datagram)
+{
+    const Datagram d = ClassifyDatagram(datagram);
+    ReplyKey key;
+    if (d.kind == DatagramKind::NetworkReply) {
+        key.awaited = Awaited::NetworkBlock;
+    } else if (d.kind == DatagramKind::TunnelReply) {
+        const TunnelCheck check = CheckTunnelFrame(d.payload);
+        if (check.status != TunnelStatus::Accepted)
+            return std::nullopt;
+        if (check.function == kTunnelReadBlock && check.body.size() == kDeviceBodySize)
+            key.awaited = Awaited::DeviceBlock;
+        else if (check.function == kTunnelWriteBlock)
+            key.awaited = Awaited::DeviceWriteAck;
+        else
+            return std::nullopt;
+    } else {
+        return std::nullopt;
+    }
+    // Both kinds are at least ten bytes long, so the MAC is there.
+    RequestMac(datagram, key.mac);
+    return key;
+}
+
+void PendingRequests::add(PendingRequest request)
+{
+    request.sent = false;
+    request.attempts = 0;
+    if (PendingRequest *existing = find(request.key))
+        *existing = std::move(request);
+    else
+        entries_.push_back(std::move(request));
+}
+
+void PendingRequests::addSent(PendingRequest request, SteadyTime now)
+{
+    const ReplyKey key = request.key;
+    request.sendAt = now;
+    add(std::move(request));
+    PendingRequest &entry = *find(key);
+    entry.sent = true;
+    entry.attempts = 1;
+    entry.deadline = now + entry.attemptTimeout;
+}
+
+std::optional<PendingRequest> PendingRequests::match(const ReplyKey &key)
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                 [&](const PendingRequest &e) { return e.key == key; });
+    if (it == entries_.end()) {
+        ++ignored_;
+        return std::nullopt;
+    }
+    PendingRequest taken = std::move(*it);
+    entries_.erase(it);
+    return taken;
+}
+
+DueRequests PendingRequests::due(SteadyTime now)
+{
+    DueRequests out;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        PendingRequest &e = *it;
+        const bool firstSend = !e.sent && e.sendAt <= now;
+        const bool timedOut = e.sent && e.deadline <= now;
+        if (timedOut) {
+            const bool mayRetry = e.giveUpAt != SteadyTime{} ? now + e.attemptTimeout <= e.giveUpAt
+                                                             : e.attempts <= e.retries;
+            if (!mayRetry) {
+                out.expired.push_back(std::move(e));
+                it = entries_.erase(it);
+                continue;
+            }
+        }
+        if (firstSend || timedOut) {
+            e.sent = true;
+            ++e.attempts;
+            e.deadline = now + e.attemptTimeout;
+            out.toSend.push_back(e);
+        }
+        ++it;
+    }
+    return out;
+}
+
+PendingRequest *PendingRequests::find(const ReplyKey &key)
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                 [&](const PendingRequest &e) { return e.key == key; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+void PendingRequests::cancel(Purpose purpose)
+{
+    std::erase_if(entries_, [purpose](const PendingRequest &e) { return e.purpose == purpose; });
+}
+
+std::optional<SteadyTime> PendingRequests::nextWake() const
+{
+    std::optional<SteadyTime> wake;
+    for (const PendingRequest &e : entries_) {
+        const SteadyTime t = e.sent ? e.deadline : e.sendAt;
+        if (!wake || t < *wake)
+            wake = t;
+    }
+    return wake;
+}
+
+} // namespace ktr
