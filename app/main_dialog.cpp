@@ -13,8 +13,8 @@
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "app/tree_device_list.h"
-#include "app/widget_page.h"
-#include "ops/control_ids.h"
+#include "app/form_views.h"
+#include "app/control_ids.h"
 #include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
@@ -175,8 +175,8 @@ void MainDialog::createPages()
     networkPage_->show();
     devicePage_->hide();
     tabs_->tabBar()->setCurrentIndex(0);
-    networkAdapter_ = std::make_unique<WidgetPage>(*networkPage_);
-    deviceAdapter_ = std::make_unique<WidgetPage>(*devicePage_);
+    networkAdapter_ = std::make_unique<WidgetNetworkView>(*networkPage_);
+    deviceAdapter_ = std::make_unique<WidgetDeviceView>(*devicePage_);
 }
 
 void MainDialog::startNetwork()

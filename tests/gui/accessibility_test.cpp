@@ -4,7 +4,7 @@
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>

@@ -5,7 +5,7 @@
 
 #include "app/network_page.h"
 #include "app/screenshot.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 #include <QPushButton>
 #include <QTest>

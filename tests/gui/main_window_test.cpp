@@ -8,7 +8,7 @@
 #include "app/network_page.h"
 #include "app/tab_control.h"
 #include "link/endpoints.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 #include "ops/text_convert.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "link/endpoints.h"
 #include "link/udp_socket.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "app/dialog_units.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 #include "res/dialog_templates.h"
 
 #include <QComboBox>

@@ -19,7 +19,7 @@
 #include "app/screenshot.h"
 #include "app/tab_control.h"
 #include "app/template_builder.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 #include "tests/lab/support/lab_sockets.h"
 
 namespace ktr::labgui {

@@ -9,7 +9,7 @@
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/template_builder.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 namespace ktr::labgui {
 namespace {

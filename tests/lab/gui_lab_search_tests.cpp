@@ -10,7 +10,7 @@
 #include <set>
 
 #include "link/endpoints.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 #include "tests/lab/support/lab_sockets.h"
 
 namespace ktr::labgui {

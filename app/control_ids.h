@@ -25,7 +25,6 @@ inline constexpr int kMacEdit = 1030;
 inline constexpr int kWriteMac = 1031;
 inline constexpr int kConfigureNetwork = 1024;
 inline constexpr int kLoadDefaults = 1025;
-inline constexpr int kIpModeDhcp = 1;
 
 struct ServerIds
 {
