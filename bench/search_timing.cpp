@@ -7,7 +7,7 @@
 #include "app/multi_line_edit.h"
 #include "app/template_builder.h"
 #include "ops/app_state.h"
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 #include "tests/lab/support/lab_env.h"
 #include "tests/lab/support/raw_udp_client.h"
 
