@@ -14,9 +14,12 @@ using IdMap = std::map<std::string, int, std::less<>>;
 IdMap MakeNetworkIds()
 {
     IdMap map{
-        {"static_ip", ids::kStaticIp},     {"subnet_mask", ids::kSubnetMask},
-        {"gateway", ids::kGateway},        {"ip_mode", ids::kIpMode},
-        {"max_connections", ids::kMaxConnections}, {"mac", ids::kMacEdit},
+        {"static_ip", ids::kStaticIp},
+        {"subnet_mask", ids::kSubnetMask},
+        {"gateway", ids::kGateway},
+        {"ip_mode", ids::kIpMode},
+        {"max_connections", ids::kMaxConnections},
+        {"mac", ids::kMacEdit},
     };
     for (int n = 0; n < kServerCount; ++n) {
         const ids::ServerIds &server = ids::kServers[static_cast<std::size_t>(n)];

@@ -39,12 +39,12 @@ enum class NetFailure {
     ReceiveSocket,    // "套接字错误,请检查错误并重新打开软件"
     ReceiveBroadcast, // "设置规则失败1"
     ReceiveReuse,     // "设置规则失败2"
-    ReceiveBind,      // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
-    SlotSocket,       // "套接字创建失败"
-    SlotBroadcast,    // "设置socket规则失败"
-    SlotReuse,        // "设置socket规则失败2"
-    SlotBind,         // "绑定SOCKET出错 -1  错误代码 N"
-    Send,             // "端口被占用"
+    ReceiveBind,   // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
+    SlotSocket,    // "套接字创建失败"
+    SlotBroadcast, // "设置socket规则失败"
+    SlotReuse,     // "设置socket规则失败2"
+    SlotBind,      // "绑定SOCKET出错 -1  错误代码 N"
+    Send,          // "端口被占用"
 };
 // The exact message text of a failure; osError fills the bind message's error code.
 std::string FailureMessage(NetFailure failure, int osError);

@@ -31,10 +31,10 @@ private:
 
 struct AppState
 {
-    MacAddress SelectedDeviceMac{};      // all zero until a row is double-clicked
-    NetworkBlock LastNetworkBlock;       // all zero until a network reply arrives
-    DeviceBlock deviceBlock;             // the DeviceBlock store
-    bool deviceBlockRead = false;        // the device-block-read flag
+    MacAddress SelectedDeviceMac{}; // all zero until a row is double-clicked
+    NetworkBlock LastNetworkBlock;  // all zero until a network reply arrives
+    DeviceBlock deviceBlock;        // the DeviceBlock store
+    bool deviceBlockRead = false;   // the device-block-read flag
     MessageText messageText;
 };
 

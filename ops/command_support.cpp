@@ -1,7 +1,6 @@
 // Steps the user's commands share.
 #include "ops/command_support.h"
 
-
 namespace ktr {
 namespace {
 

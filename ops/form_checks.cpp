@@ -113,8 +113,8 @@ std::optional<Refusal> CheckTargetAddress(std::string_view key, std::string_view
         // An address that does not fit would run into the next entry's ports.
         const std::string entry = std::string(key.substr(6, key.find('_') - 6));
         return Refusal{std::string(key),
-                       "服务器" + entry + "的目标地址超过" + std::to_string(kMaxTargetAddressBytes) +
-                           "字节",
+                       "服务器" + entry + "的目标地址超过" +
+                           std::to_string(kMaxTargetAddressBytes) + "字节",
                        "目标地址错误"};
     }
     if (!Utf8ToAnsiExact(text))

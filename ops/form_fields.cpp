@@ -7,7 +7,7 @@ namespace ktr {
 namespace {
 
 constexpr std::int64_t kMaxPort = 65535;
-constexpr std::int64_t kMaxInterval = 65535;  // seconds, a 16-bit field
+constexpr std::int64_t kMaxInterval = 65535;      // seconds, a 16-bit field
 constexpr std::int64_t kMaxBaudRate = 2147483647; // a signed 32-bit field
 constexpr std::int64_t kMaxModbusCount = kChannelCount;
 constexpr std::int64_t kMaxModbusAddress = 247;
@@ -47,10 +47,12 @@ std::vector<NetworkField> MakeNetworkFields()
 {
     using F = NetworkForm;
     std::vector<NetworkField> fields{
-        Text<F>("static_ip", "静态IP", FieldKind::Address, [](F &f) { return FieldRef(&f.staticIp); }),
+        Text<F>("static_ip", "静态IP", FieldKind::Address,
+                [](F &f) { return FieldRef(&f.staticIp); }),
         Text<F>("subnet_mask", "子网掩码", FieldKind::Mask,
                 [](F &f) { return FieldRef(&f.subnetMask); }),
-        Text<F>("gateway", "网关地址", FieldKind::Address, [](F &f) { return FieldRef(&f.gateway); }),
+        Text<F>("gateway", "网关地址", FieldKind::Address,
+                [](F &f) { return FieldRef(&f.gateway); }),
         Choice<F>("ip_mode", "IP获取方式", kIpModeItems, [](F &f) { return FieldRef(&f.ipMode); }),
         Choice<F>("max_connections", "最大连接数量", kZeroToEight,
                   [](F &f) { return FieldRef(&f.maxConnections); }),
@@ -67,7 +69,8 @@ std::vector<NetworkField> MakeNetworkFields()
                                    kMaxPort,
                                    [i](F &f) { return FieldRef(&f.servers[i].targetPort); }));
     }
-    fields.push_back(Text<F>("mac", "MAC地址", FieldKind::Mac, [](F &f) { return FieldRef(&f.mac); }));
+    fields.push_back(
+        Text<F>("mac", "MAC地址", FieldKind::Mac, [](F &f) { return FieldRef(&f.mac); }));
     return fields;
 }
 
@@ -85,7 +88,8 @@ std::vector<DeviceField> MakeDeviceFields()
                   [](F &f) { return FieldRef(&f.heartbeatInterval); }),
         Number<F>("report_interval", "主动上送帧间隔时间", 0, kMaxInterval,
                   [](F &f) { return FieldRef(&f.reportInterval); }),
-        Choice<F>("work_mode", "工作模式", kWorkModeItems, [](F &f) { return FieldRef(&f.workMode); }),
+        Choice<F>("work_mode", "工作模式", kWorkModeItems,
+                  [](F &f) { return FieldRef(&f.workMode); }),
         Number<F>("baud_rate", "485口波特率", 1, kMaxBaudRate,
                   [](F &f) { return FieldRef(&f.baudRate); }),
         Choice<F>("data_bits", "数据位", kDataBitItems, [](F &f) { return FieldRef(&f.dataBits); }),

@@ -6,10 +6,10 @@
 #include <array>
 #include <functional>
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/template_builder.h"
-#include "app/control_ids.h"
 
 namespace ktr::labgui {
 namespace {

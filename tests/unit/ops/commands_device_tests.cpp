@@ -144,8 +144,8 @@ TEST_F(DeviceCommands, ComboValuesOffTheItemsShowNoneAndWriteBackAsTheNoSelectio
     block.stopBits = 0; // index -1
     read(block);
     const DeviceForm &shown = page().current;
-    for (int index : {shown.serverCount, shown.workMode, shown.dataBits, shown.parity,
-                      shown.stopBits})
+    for (int index :
+         {shown.serverCount, shown.workMode, shown.dataBits, shown.parity, shown.stopBits})
         EXPECT_EQ(index, kNoSelection);
 
     // The user has to choose before a write: the first combo without one is named.
@@ -189,15 +189,16 @@ TEST_P(TerminalAddress, MustBeEightBytesLongOnTheDevice)
     EXPECT_EQ(h.state.deviceBlock, before) << "a refused write leaves the store as read";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TerminalAddress,
-    ::testing::Values(TerminalCase{"12345678", "78 56 34 12"},
-                      TerminalCase{"abcdefAB", "AB EF CD AB"},
-                      TerminalCase{"1234567G", nullptr, kNotHex},
-                      TerminalCase{"终端地址", nullptr, kNotHex}, TerminalCase{"1234567", nullptr},
-                      TerminalCase{"123456789", nullptr}, TerminalCase{"", nullptr},
-                      TerminalCase{"123456终", nullptr, kNotHex},
-                      TerminalCase{"1234567终", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Texts, TerminalAddress,
+                         ::testing::Values(TerminalCase{"12345678", "78 56 34 12"},
+                                           TerminalCase{"abcdefAB", "AB EF CD AB"},
+                                           TerminalCase{"1234567G", nullptr, kNotHex},
+                                           TerminalCase{"终端地址", nullptr, kNotHex},
+                                           TerminalCase{"1234567", nullptr},
+                                           TerminalCase{"123456789", nullptr},
+                                           TerminalCase{"", nullptr},
+                                           TerminalCase{"123456终", nullptr, kNotHex},
+                                           TerminalCase{"1234567终", nullptr}));
 
 struct LimitCase
 {
