@@ -18,6 +18,7 @@
 #include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
+#include "res/texts/failure_texts.h"
 #include "widgets/main_window_buttons.h"
 
 #include <QCloseEvent>

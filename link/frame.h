@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -69,6 +70,8 @@ std::uint16_t Crc16(ByteView bytes);
 
 // Any request: AA, big-endian length of command plus payload, command, payload, FrameSum.
 Bytes EncodeRequest(std::uint8_t command, ByteView payload);
+// The payload of every request addressed to one device: its MAC, then the rest.
+Bytes AddressedPayload(const MacAddress &device, ByteView rest);
 
 Bytes EncodeSearchRequest();
 Bytes EncodeReadNetworkRequest(const MacAddress &device);
@@ -113,7 +116,7 @@ struct TunnelCheck
 
 // Acceptance test of a received tunnel frame: length, CRC (low byte first), start byte, and for
 // function 0x10 room for the whole device body.
-TunnelCheck CheckTunnelFrame(ByteView frame);
+[[nodiscard]] TunnelCheck CheckTunnelFrame(ByteView frame);
 
 // --- Received datagrams ---------------------------------------------------------------------
 
@@ -135,9 +138,9 @@ struct Datagram
 };
 
 // Sorts a received datagram for the reply dispatch; never reads past its end.
-Datagram ClassifyDatagram(ByteView datagram);
+[[nodiscard]] Datagram ClassifyDatagram(ByteView datagram);
 
-// Reads a device MAC (bytes 4 to 9) from a request; nullopt-like false if too short.
-bool RequestMac(ByteView request, MacAddress &mac);
+// Reads a device MAC (bytes 4 to 9) from a request or reply; nullopt if too short.
+[[nodiscard]] std::optional<MacAddress> RequestMac(ByteView request);
 
 } // namespace ktr

@@ -55,7 +55,7 @@ public:
     // Copies the bytes to the start of the field and ends them with one zero byte; the rest of
     // the field keeps its bytes. Refuses (returns false, field unchanged) text longer than 29
     // bytes, which would not leave room for the zero byte.
-    bool overlayTargetAddress(std::string_view ansi) requires kWritable
+    [[nodiscard]] bool overlayTargetAddress(std::string_view ansi) requires kWritable
     {
         if (ansi.size() > kMaxTargetAddressBytes)
             return false;
