@@ -1,7 +1,7 @@
 #include "app/device_page.h"
 
+#include "app/control_ids.h"
 #include "ops/commands.h"
-#include "ops/control_ids.h"
 #include "res/dialog_templates.h"
 
 #include <QPushButton>

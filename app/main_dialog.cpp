@@ -2,9 +2,11 @@
 
 #include "app/about_dialog.h"
 #include "app/app_icon.h"
+#include "app/control_ids.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/dialog_keys.h"
+#include "app/form_views.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
@@ -13,11 +15,10 @@
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "app/tree_device_list.h"
-#include "app/widget_page.h"
-#include "ops/control_ids.h"
 #include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
+#include "res/texts/failure_texts.h"
 #include "widgets/main_window_buttons.h"
 
 #include <QCloseEvent>
@@ -188,8 +189,8 @@ void MainDialog::createPages()
     networkPage_->show();
     devicePage_->hide();
     tabs_->tabBar()->setCurrentIndex(0);
-    networkAdapter_ = std::make_unique<WidgetPage>(*networkPage_);
-    deviceAdapter_ = std::make_unique<WidgetPage>(*devicePage_);
+    networkAdapter_ = std::make_unique<WidgetNetworkView>(*networkPage_);
+    deviceAdapter_ = std::make_unique<WidgetDeviceView>(*devicePage_);
 }
 
 void MainDialog::startNetwork()

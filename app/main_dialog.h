@@ -29,7 +29,8 @@ class MultiLineEdit;
 class NetworkPage;
 class TabControl;
 class TreeDeviceList;
-class WidgetPage;
+class WidgetNetworkView;
+class WidgetDeviceView;
 
 // The four column widths of the device list for a client area this many pixels wide.
 std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth);
@@ -108,8 +109,8 @@ private:
     HoverButton firstHoverButton_;
     HoverButton secondHoverButton_;
 
-    std::unique_ptr<WidgetPage> networkAdapter_;
-    std::unique_ptr<WidgetPage> deviceAdapter_;
+    std::unique_ptr<WidgetNetworkView> networkAdapter_;
+    std::unique_ptr<WidgetDeviceView> deviceAdapter_;
     std::unique_ptr<TreeDeviceList> listAdapter_;
     std::optional<Ui> ui_;
 

@@ -1,7 +1,7 @@
 #include "app/network_page.h"
 
+#include "app/control_ids.h"
 #include "ops/commands.h"
-#include "ops/control_ids.h"
 #include "res/dialog_templates.h"
 
 #include <QComboBox>

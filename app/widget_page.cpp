@@ -85,4 +85,16 @@ void WidgetPage::setEnabled(int id, bool enabled)
     }
 }
 
+void WidgetPage::setFocus(int id)
+{
+    QWidget *control = FindControl(page_, id);
+    if (control == nullptr) {
+        return;
+    }
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+        edit->selectAll();
+    }
+}
+
 } // namespace ktr

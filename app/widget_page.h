@@ -1,28 +1,31 @@
-// The Page interface of the commands over a page widget built from a template: controls are
-// found by identifier among the page's direct children.
+// The controls of a page widget built from a template, found by identifier among the page's
+// direct children: their texts, selections and enabling.
 #pragma once
 
-#include "ops/ports.h"
+#include <string>
+#include <string_view>
 
 class QWidget;
 
 namespace ktr {
 
-class WidgetPage : public Page
+class WidgetPage
 {
 public:
     explicit WidgetPage(QWidget &page);
 
     // Edits give their text, combo boxes the text of their edit field; other controls and
     // unknown identifiers give "".
-    std::string text(int id) const override;
-    void setText(int id, std::string_view text) override;
+    std::string text(int id) const;
+    void setText(int id, std::string_view text);
     // The index of the item the combo shows: the current item, or the item whose text the user
     // typed; -1 when the field matches no item.
-    int selection(int id) const override;
-    void setSelection(int id, int index) override;
-    bool isEnabled(int id) const override;
-    void setEnabled(int id, bool enabled) override;
+    int selection(int id) const;
+    void setSelection(int id, int index);
+    bool isEnabled(int id) const;
+    void setEnabled(int id, bool enabled);
+    // Focus in the control; an edit's text is selected so that typing replaces it.
+    void setFocus(int id);
 
 private:
     QWidget &page_;

@@ -1,13 +1,13 @@
 // The two ways of timing one search: a bare client on the lab PC, and the tool's main window.
 #include "bench/search_timing.h"
 
+#include "app/control_ids.h"
 #include "app/datagram_event.h"
 #include "app/main_dialog.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
 #include "app/template_builder.h"
 #include "ops/app_state.h"
-#include "ops/control_ids.h"
 #include "tests/lab/support/lab_env.h"
 #include "tests/lab/support/raw_udp_client.h"
 

@@ -1,4 +1,5 @@
-// Little-endian reads and writes of the multi-byte numbers inside device records.
+// Reads and writes of multi-byte numbers: little-endian inside device records, big-endian in
+// the length field of a frame.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,17 @@ inline void PutLe16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint
 {
     bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
     bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+inline std::uint16_t GetBe16(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    return static_cast<std::uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
+}
+
+inline void PutBe16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value)
+{
+    bytes[offset] = static_cast<std::uint8_t>(value >> 8);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value & 0xFF);
 }
 
 inline void PutLe32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value)

@@ -43,36 +43,6 @@ std::string LocalAddressText(const std::vector<std::uint32_t> &addresses)
            std::to_string((a >> 8) & 0xFFu) + '.' + std::to_string(a & 0xFFu);
 }
 
-std::string FailureMessage(NetFailure failure, int osError)
-{
-    switch (failure) {
-    case NetFailure::StackStartup:
-        return "网络编程启动出错";
-    case NetFailure::ReceiveSocket:
-        return "套接字错误,请检查错误并重新打开软件";
-    case NetFailure::ReceiveBroadcast:
-        return "设置规则失败1";
-    case NetFailure::ReceiveReuse:
-        return "设置规则失败2";
-    case NetFailure::SlotSocket:
-        return "套接字创建失败";
-    case NetFailure::SlotBroadcast:
-        return "设置socket规则失败";
-    case NetFailure::SlotReuse:
-        return "设置socket规则失败2";
-    case NetFailure::ReceiveBind:
-    case NetFailure::SlotBind:
-        // The first number is what the bind call returned, always -1.
-        return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
-    case NetFailure::Send:
-        return "端口被占用";
-    case NetFailure::PortShared:
-        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打"
-               "开本软件";
-    }
-    return {};
-}
-
 bool PortHeldElsewhere(std::uint16_t port)
 {
     // Address reuse lets two programs bind the port without a word, and the unicast replies
@@ -93,7 +63,7 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     Succeeded(s.setBroadcast(true), NetFailure::ReceiveBroadcast, report);
     Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
     // A smaller queue still works, it only holds fewer replies; no message for it.
-    s.setReceiveBuffer(kReceiveBufferBytes);
+    (void)s.setReceiveBuffer(kReceiveBufferBytes);
     // Without the bind no reply ever arrives: the user is told, with the bind message the
     // sending endpoints use, and the tool goes on.
     if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))

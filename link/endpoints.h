@@ -20,11 +20,6 @@ inline constexpr std::uint32_t kBroadcastAddress = 0xFFFFFFFFu;
 // Replies of a thousand devices answering one search must fit the receive queue.
 inline constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
-// Network stack start-up and release (WSAStartup/WSACleanup on Windows, nothing on POSIX).
-// Returns 0 or the OS error code.
-int StartNetworkStack();
-void ReleaseNetworkStack();
-
 // IPv4 addresses (first octet most significant) of the host's up, non-loopback interfaces, in
 // interface order.
 std::vector<std::uint32_t> LocalIpv4Addresses();
@@ -35,20 +30,19 @@ std::string LocalAddressText(const std::vector<std::uint32_t> &addresses);
 
 // The failures the window reports, each with its own message text.
 enum class NetFailure {
-    StackStartup,     // "网络编程启动出错"
-    ReceiveSocket,    // "套接字错误,请检查错误并重新打开软件"
-    ReceiveBroadcast, // "设置规则失败1"
-    ReceiveReuse,     // "设置规则失败2"
-    ReceiveBind,   // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
-    SlotSocket,    // "套接字创建失败"
-    SlotBroadcast, // "设置socket规则失败"
-    SlotReuse,     // "设置socket规则失败2"
-    SlotBind,      // "绑定SOCKET出错 -1  错误代码 N"
-    Send,          // "端口被占用"
-    PortShared,    // another program already holds port 1901: replies may go to it
+    StackStartup,     // the network stack did not start
+    ReceiveSocket,    // no receive socket
+    ReceiveBroadcast, // the receive socket refused broadcast
+    ReceiveReuse,     // the receive socket refused address reuse
+    ReceiveBind,      // port 1901 not bound: without it no reply would ever arrive
+    SlotSocket,       // no socket for a sending endpoint
+    SlotBroadcast,    // a sending endpoint refused broadcast
+    SlotReuse,        // a sending endpoint refused address reuse
+    SlotBind,         // a sending endpoint's address not bound
+    Send,             // a datagram was not sent
+    PortShared,       // another program already holds port 1901: replies may go to it
 };
-// The exact message text of a failure; osError fills the bind message's error code.
-std::string FailureMessage(NetFailure failure, int osError);
+// The texts the user reads are in res/texts/failure_texts.h.
 
 // Called for every failure; the window shows a message box and carries on.
 using FailureReporter = std::function<void(NetFailure, int osError)>;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "link/byte_order.h"
+
 namespace ktr {
 namespace {
 
@@ -34,26 +36,13 @@ static_assert(kCrc.a[0] == 0x00 && kCrc.a[1] == 0xC1 && kCrc.a[2] == 0x81 && kCr
 static_assert(kCrc.b[0] == 0x00 && kCrc.b[1] == 0xC0 && kCrc.b[2] == 0xC1 && kCrc.b[3] == 0x01 &&
               kCrc.b[4] == 0xC3 && kCrc.b[5] == 0x03 && kCrc.b[6] == 0x02 && kCrc.b[7] == 0xC2);
 
-void PutBigEndian16(Bytes &out, std::size_t offset, std::size_t value)
-{
-    out[offset] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-    out[offset + 1] = static_cast<std::uint8_t>(value & 0xFF);
-}
-
-Bytes AddressedPayload(const MacAddress &device, ByteView rest)
-{
-    Bytes payload(device.begin(), device.end());
-    payload.insert(payload.end(), rest.begin(), rest.end());
-    return payload;
-}
-
 // Start byte, length field, command and payload followed by FrameSum of command and payload.
 Bytes EncodeFrame(std::uint8_t start, std::size_t lengthField, std::uint8_t command,
                   ByteView payload)
 {
     Bytes out(kHeaderSize);
     out[0] = start;
-    PutBigEndian16(out, 1, lengthField);
+    PutBe16(out, 1, static_cast<std::uint16_t>(lengthField));
     out[3] = command;
     out.insert(out.end(), payload.begin(), payload.end());
     out.push_back(FrameSum(ByteView(out).subspan(3)));
@@ -61,6 +50,13 @@ Bytes EncodeFrame(std::uint8_t start, std::size_t lengthField, std::uint8_t comm
 }
 
 } // namespace
+
+Bytes AddressedPayload(const MacAddress &device, ByteView rest)
+{
+    Bytes payload(device.begin(), device.end());
+    payload.insert(payload.end(), rest.begin(), rest.end());
+    return payload;
+}
 
 std::uint8_t FrameSum(ByteView bytes)
 {
@@ -211,7 +207,7 @@ Datagram ClassifyDatagram(ByteView datagram)
         break;
     case kCmdTunnel:
     case kCmdTunnelReply: {
-        const std::size_t length = std::size_t(datagram[1]) << 8 | datagram[2];
+        const std::size_t length = GetBe16(datagram, 1);
         if (length == 0) {
             d.kind = DatagramKind::EmptyTunnel;
         } else if (datagram.size() < kTunnelOffset || datagram.size() - kTunnelOffset < length) {
@@ -229,12 +225,13 @@ Datagram ClassifyDatagram(ByteView datagram)
     return d;
 }
 
-bool RequestMac(ByteView request, MacAddress &mac)
+std::optional<MacAddress> RequestMac(ByteView request)
 {
     if (request.size() < kAddressedHeaderSize)
-        return false;
+        return std::nullopt;
+    MacAddress mac{};
     std::copy_n(request.begin() + kHeaderSize, kMacSize, mac.begin());
-    return true;
+    return mac;
 }
 
 } // namespace ktr

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,11 +34,11 @@ inline constexpr std::uint8_t kTunnelReadBlock = 0x10;
 inline constexpr std::uint8_t kTunnelWriteBlock = 0x11;
 
 inline constexpr std::size_t kMacSize = 6;
-inline constexpr std::size_t kHeaderSize = 4;         // start byte, length (2), command
+inline constexpr std::size_t kHeaderSize = 4;           // start byte, length (2), command
 inline constexpr std::size_t kAddressedHeaderSize = 10; // header plus the MAC of the device
 inline constexpr std::size_t kNetworkBlockSize = 292;
 inline constexpr std::size_t kDeviceBodySize = 92;
-inline constexpr std::size_t kDeviceFrameSize = 96;  // 7E, function, body, CRC
+inline constexpr std::size_t kDeviceFrameSize = 96; // 7E, function, body, CRC
 inline constexpr std::size_t kTunnelReadFrameSize = 4;
 
 // Offsets and minimum sizes of the replies the tool decodes.
@@ -69,6 +70,8 @@ std::uint16_t Crc16(ByteView bytes);
 
 // Any request: AA, big-endian length of command plus payload, command, payload, FrameSum.
 Bytes EncodeRequest(std::uint8_t command, ByteView payload);
+// The payload of every request addressed to one device: its MAC, then the rest.
+Bytes AddressedPayload(const MacAddress &device, ByteView rest);
 
 Bytes EncodeSearchRequest();
 Bytes EncodeReadNetworkRequest(const MacAddress &device);
@@ -96,11 +99,11 @@ Bytes EncodeTunnelReply(std::uint8_t command, const MacAddress &device, ByteView
 // --- Received tunnel frames -----------------------------------------------------------------
 
 enum class TunnelStatus {
-    Accepted,     // CRC and start byte good; function holds the function code
-    TooShort,     // two bytes or fewer
+    Accepted, // CRC and start byte good; function holds the function code
+    TooShort, // two bytes or fewer
     BadCrc,
     BadStart,
-    ShortBlock,   // a CRC-valid function-0x10 frame that cannot hold the device body
+    ShortBlock, // a CRC-valid function-0x10 frame that cannot hold the device body
 };
 
 struct TunnelCheck
@@ -113,18 +116,18 @@ struct TunnelCheck
 
 // Acceptance test of a received tunnel frame: length, CRC (low byte first), start byte, and for
 // function 0x10 room for the whole device body.
-TunnelCheck CheckTunnelFrame(ByteView frame);
+[[nodiscard]] TunnelCheck CheckTunnelFrame(ByteView frame);
 
 // --- Received datagrams ---------------------------------------------------------------------
 
 enum class DatagramKind {
-    NotAReply,     // first byte is not 0x55, e.g. our own request looped back
-    Truncated,     // shorter than the fields its decoder reads
-    SearchReply,   // payload: the whole datagram (at least 20 bytes)
-    NetworkReply,  // payload: the 292-byte NetworkBlock
-    TunnelReply,   // payload: the L bytes of the tunnel frame
-    EmptyTunnel,   // tunnel reply with L = 0: nothing at all happens, not even a refresh
-    Undecoded,     // any other command code (replies to 0x04, 0x06, 0x0F, ...)
+    NotAReply,    // first byte is not 0x55, e.g. our own request looped back
+    Truncated,    // shorter than the fields its decoder reads
+    SearchReply,  // payload: the whole datagram (at least 20 bytes)
+    NetworkReply, // payload: the 292-byte NetworkBlock
+    TunnelReply,  // payload: the L bytes of the tunnel frame
+    EmptyTunnel,  // tunnel reply with L = 0: nothing at all happens, not even a refresh
+    Undecoded,    // any other command code (replies to 0x04, 0x06, 0x0F, ...)
 };
 
 struct Datagram
@@ -135,9 +138,9 @@ struct Datagram
 };
 
 // Sorts a received datagram for the reply dispatch; never reads past its end.
-Datagram ClassifyDatagram(ByteView datagram);
+[[nodiscard]] Datagram ClassifyDatagram(ByteView datagram);
 
-// Reads a device MAC (bytes 4 to 9) from a request; nullopt-like false if too short.
-bool RequestMac(ByteView request, MacAddress &mac);
+// Reads a device MAC (bytes 4 to 9) from a request or reply; nullopt if too short.
+[[nodiscard]] std::optional<MacAddress> RequestMac(ByteView request);
 
 } // namespace ktr

@@ -16,6 +16,11 @@ using SocketHandle = int;
 #endif
 inline constexpr SocketHandle kNoSocket = static_cast<SocketHandle>(-1);
 
+// Network stack start-up and release (WSAStartup/WSACleanup on Windows, nothing on POSIX).
+// Returns 0 or the OS error code.
+[[nodiscard]] int StartNetworkStack();
+void ReleaseNetworkStack();
+
 // The calling thread's last socket error (errno, or WSAGetLastError on Windows).
 int LastSocketError();
 
@@ -39,19 +44,20 @@ public:
     UdpSocket &operator=(const UdpSocket &) = delete;
 
     // Creates the socket; returns 0 or the OS error code. Any socket held before is closed.
-    int create();
+    [[nodiscard]] int create();
     bool isValid() const { return handle_ != kNoSocket; }
     SocketHandle handle() const { return handle_; }
     void close();
 
     // Each returns 0 or the OS error code.
-    int setBroadcast(bool on);
-    int setReuseAddress(bool on);
+    [[nodiscard]] int setBroadcast(bool on);
+    [[nodiscard]] int setReuseAddress(bool on);
     // Asks for a receive queue of the given size, beyond the system's limit where the process
     // may (SO_RCVBUFFORCE on Linux).
-    int setReceiveBuffer(int bytes);
-    int bind(std::uint32_t address, std::uint16_t port); // address: first octet most significant
-    int sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port);
+    [[nodiscard]] int setReceiveBuffer(int bytes);
+    [[nodiscard]] int bind(std::uint32_t address,
+                           std::uint16_t port); // address: first octet most significant
+    [[nodiscard]] int sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port);
 
     // The receive queue size the system actually granted (Linux reports twice the bytes asked
     // for, the rest being its bookkeeping), or -1.
@@ -73,7 +79,7 @@ public:
         std::uint32_t from = 0;
         std::uint16_t fromPort = 0;
     };
-    std::optional<Received> tryReceive();
+    [[nodiscard]] std::optional<Received> tryReceive();
 
 private:
     SocketHandle handle_ = kNoSocket;

@@ -9,8 +9,8 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <iphlpapi.h>
 #include <mstcpip.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #endif

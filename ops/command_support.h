@@ -1,13 +1,11 @@
-// Steps the user's commands share: the progress line around a request, and page fields read
-// and written as numbers.
+// Steps the user's commands share: the progress line around a request, and a write refused.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "link/frame.h"
 #include "ops/commands.h"
+#include "ops/form_checks.h"
 #include "ops/ports.h"
 
 namespace ktr {
@@ -21,15 +19,13 @@ int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine);
 // Adds the nothing-sent line when a request left through no endpoint.
 void SayIfNothingSent(Ui &ui, int sent);
 
-// A numeric field typed on a page, cut to the record field's width.
-std::uint16_t ReadLow16(const Page &page, int id);
-std::uint8_t ReadLow8(const Page &page, int id);
-
-// A field's text as the device stores it (code page 936 bytes), for the conversions that look
-// at every byte and for the length rules counted in those bytes.
-std::string AnsiText(const Page &page, int id);
-
-// Decimal text, as the pages show numbers.
-void SetNumber(Page &page, int id, std::int64_t value);
+// A write that did not pass its checks: one box naming the field, then the focus in that field
+// so the user can correct it. Nothing is sent and nothing else changes.
+template <typename Form>
+void RefuseWrite(Ui &ui, FormView<Form> &page, const Refusal &refusal)
+{
+    ui.shell.messageBox(refusal.text, refusal.caption, BoxIcon::Exclamation);
+    page.focusField(refusal.key);
+}
 
 } // namespace ktr

@@ -14,8 +14,8 @@ struct Ui
     AppState &state;
     Shell &shell;
     DeviceList &list;
-    Page &networkPage;
-    Page &devicePage;
+    NetworkView &networkPage;
+    DeviceView &devicePage;
 };
 
 // Main window.
@@ -45,6 +45,6 @@ void ShowNetworkBlock(Ui &ui, ByteView block);
 void ShowDeviceBlock(Ui &ui);
 
 // Start-up values of both pages, in their fixed order.
-void LoadPageDefaults(Page &networkPage, Page &devicePage);
+void LoadPageDefaults(NetworkView &networkPage, DeviceView &devicePage);
 
 } // namespace ktr

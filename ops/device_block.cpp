@@ -95,9 +95,9 @@ std::uint32_t TerminalAddressFromText(std::string_view eightChars)
 {
     std::uint32_t value = 0;
     for (std::size_t pair = 0; pair < 4 && 2 * pair + 1 < eightChars.size(); ++pair) {
-        const unsigned byte = (HexDigitValue(eightChars[2 * pair]) * 16u
-                               + HexDigitValue(eightChars[2 * pair + 1]))
-                              & 0xFFu;
+        const unsigned byte =
+            (HexDigitValue(eightChars[2 * pair]) * 16u + HexDigitValue(eightChars[2 * pair + 1])) &
+            0xFFu;
         value = value << 8 | byte;
     }
     return value;

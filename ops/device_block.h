@@ -28,9 +28,9 @@ struct DeviceBlock
     std::uint8_t stopBits = 0;
     std::uint8_t modbusCount = 0;
     std::array<std::uint8_t, kChannelCount> channelAddress{};
-    std::array<std::int16_t, kChannelCount> tempHigh{};  // tenths of a degree
+    std::array<std::int16_t, kChannelCount> tempHigh{}; // tenths of a degree
     std::array<std::int16_t, kChannelCount> tempLow{};
-    std::array<std::uint16_t, kChannelCount> humHigh{};  // tenths of a percent
+    std::array<std::uint16_t, kChannelCount> humHigh{}; // tenths of a percent
     std::array<std::uint16_t, kChannelCount> humLow{};
 
     bool operator==(const DeviceBlock &) const = default;
@@ -58,9 +58,9 @@ std::uint8_t ComboByte(int selectionIndex, int offset = 0);
 
 // --- Field to page text ---------------------------------------------------------------------
 
-std::string FormatTerminalAddress(std::uint32_t value);  // "%08x"
-std::string FormatTemperature(std::int16_t tenths);      // "-0.5", "120.0"
-std::string FormatHumidity(std::uint16_t tenths);        // "99.9"
+std::string FormatTerminalAddress(std::uint32_t value); // "%08x"
+std::string FormatTemperature(std::int16_t tenths);     // "-0.5", "120.0"
+std::string FormatHumidity(std::uint16_t tenths);       // "99.9"
 
 // The values the device page shows at start-up.
 DeviceBlock DefaultPageDeviceBlock();

@@ -2,17 +2,12 @@
 #include "ops/commands.h"
 
 #include "ops/command_support.h"
-#include "ops/control_ids.h"
 #include "ops/device_block.h"
-#include "ops/device_page.h"
+#include "ops/form_checks.h"
 #include "ops/outcomes.h"
+#include "ops/page_forms.h"
 
 namespace ktr {
-namespace {
-
-constexpr std::size_t kTerminalAddressLength = 8;
-
-} // namespace
 
 void OnReadDeviceBlock(Ui &ui)
 {
@@ -39,21 +34,19 @@ void OnReadDeviceBlock(Ui &ui)
 
 void OnWriteDeviceBlock(Ui &ui)
 {
-    const Page &page = ui.devicePage;
     // A read of another device does not count: its settings would be written to this one.
     if (!ui.state.deviceBlockRead || ui.state.deviceBlockMac != ui.state.SelectedDeviceMac) {
         ui.shell.messageBox("请先执行\"读取设备参数\"操作;然后进行数据修改后再配置", "提示",
                             BoxIcon::Exclamation);
         return;
     }
-    // Counted in the bytes the device would get, so a Chinese character counts two.
-    const std::string terminalAddress = AnsiText(page, ids::kTerminalAddress);
-    if (terminalAddress.size() != kTerminalAddressLength) {
-        ui.shell.messageBox("终端地址要为8位长度", "终端地址错误", BoxIcon::Exclamation);
+    const auto block = CheckDeviceForm(ui.devicePage.form());
+    if (!block) {
+        RefuseWrite(ui, ui.devicePage, block.error());
         return;
     }
     // The store takes the page only once it has passed: a refused write leaves it as it was.
-    ui.state.deviceBlock = CollectDevicePage(page, terminalAddress);
+    ui.state.deviceBlock = *block;
     const Bytes frame = BuildTunnelFrame(kTunnelWriteBlock, EncodeDeviceBody(ui.state.deviceBlock));
     const MacAddress &mac = ui.state.SelectedDeviceMac;
     const Bytes request = EncodeTunnelRequest(mac, frame);
@@ -66,14 +59,9 @@ void ShowDeviceBlock(Ui &ui)
 {
     ui.state.deviceBlockRead = true;
     const DeviceBlock &block = ui.state.deviceBlock;
-    Page &page = ui.devicePage;
-    ShowDeviceSettings(page, block, FormatTerminalAddress(block.terminalAddress));
-    for (int n = 0; n < kChannelCount; ++n) {
-        page.setText(ids::kTempHigh[n], FormatTemperature(block.tempHigh[n]));
-        page.setText(ids::kTempLow[n], FormatTemperature(block.tempLow[n]));
-        page.setText(ids::kHumHigh[n], FormatHumidity(block.humHigh[n]));
-        page.setText(ids::kHumLow[n], FormatHumidity(block.humLow[n]));
-    }
+    DeviceForm form = ui.devicePage.form();
+    FillDeviceForm(block, FormatTerminalAddress(block.terminalAddress), form);
+    ui.devicePage.show(form);
 }
 
 } // namespace ktr

@@ -20,6 +20,6 @@ MacAddress ParseMacPlain(std::string_view text);
 
 // The one accepted typed form: six hex pairs (either case) at 0-1, 3-4, ... 15-16 with '-' at
 // 2, 5, 8, 11 and 14; characters from position 17 on are not looked at. nullopt otherwise.
-std::optional<MacAddress> ParseMacDashed(std::string_view text);
+[[nodiscard]] std::optional<MacAddress> ParseMacDashed(std::string_view text);
 
 } // namespace ktr

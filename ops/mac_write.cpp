@@ -2,7 +2,6 @@
 #include "ops/commands.h"
 
 #include "ops/command_support.h"
-#include "ops/control_ids.h"
 #include "ops/mac_text.h"
 #include "ops/outcomes.h"
 
@@ -10,7 +9,7 @@ namespace ktr {
 
 void OnWriteMac(Ui &ui)
 {
-    const auto newMac = ParseMacDashed(ui.networkPage.text(ids::kMacEdit));
+    const auto newMac = ParseMacDashed(ui.networkPage.form().mac);
     if (!newMac) {
         ui.state.messageText.clear();
         ui.state.messageText.appendLine("不合格的MAC地址格式!!!");

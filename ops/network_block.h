@@ -17,8 +17,8 @@ namespace ktr {
 
 inline constexpr int kServerCount = 8;
 inline constexpr std::size_t kServerSlotSize = 34;
-inline constexpr std::size_t kTargetAddressSize = 30;      // field size, zero byte included
-inline constexpr std::size_t kMaxTargetAddressBytes = 29;  // longest text that still fits
+inline constexpr std::size_t kTargetAddressSize = 30;     // field size, zero byte included
+inline constexpr std::size_t kMaxTargetAddressBytes = 29; // longest text that still fits
 
 // The three dotted addresses of the record, by their byte offset.
 enum class AddressField : std::size_t { StaticIp = 1, Gateway = 5, SubnetMask = 9 };
@@ -34,7 +34,10 @@ public:
     static constexpr std::size_t kTargetAddressOffset = 4;
     static constexpr bool kWritable = !std::is_const_v<Byte>;
 
-    explicit BasicServerSlot(std::span<Byte, kServerSlotSize> bytes) : bytes_(bytes) {}
+    explicit BasicServerSlot(std::span<Byte, kServerSlotSize> bytes)
+        : bytes_(bytes)
+    {
+    }
 
     std::uint16_t localPort() const { return get16(kLocalPortOffset); }
     std::uint16_t targetPort() const { return get16(kTargetPortOffset); }
@@ -52,7 +55,7 @@ public:
     // Copies the bytes to the start of the field and ends them with one zero byte; the rest of
     // the field keeps its bytes. Refuses (returns false, field unchanged) text longer than 29
     // bytes, which would not leave room for the zero byte.
-    bool overlayTargetAddress(std::string_view ansi) requires kWritable
+    [[nodiscard]] bool overlayTargetAddress(std::string_view ansi) requires kWritable
     {
         if (ansi.size() > kMaxTargetAddressBytes)
             return false;
@@ -110,12 +113,14 @@ public:
     // Server entry n = 0..7 (shown as "服务器1" to "服务器8").
     ServerSlot server(int n)
     {
-        return ServerSlot(std::span<std::uint8_t>(bytes_).subspan(serverOffset(n)).first<kServerSlotSize>());
+        return ServerSlot(
+            std::span<std::uint8_t>(bytes_).subspan(serverOffset(n)).first<kServerSlotSize>());
     }
     ConstServerSlot server(int n) const
     {
-        return ConstServerSlot(
-            std::span<const std::uint8_t>(bytes_).subspan(serverOffset(n)).first<kServerSlotSize>());
+        return ConstServerSlot(std::span<const std::uint8_t>(bytes_)
+                                   .subspan(serverOffset(n))
+                                   .first<kServerSlotSize>());
     }
 
     bool operator==(const NetworkBlock &) const = default;

@@ -25,7 +25,10 @@ std::optional<ReplyKey> KeyOfReply(ByteView datagram)
         return std::nullopt;
     }
     // Both kinds are at least ten bytes long, so the MAC is there.
-    RequestMac(datagram, key.mac);
+    const std::optional<MacAddress> mac = RequestMac(datagram);
+    if (!mac)
+        return std::nullopt;
+    key.mac = *mac;
     return key;
 }
 

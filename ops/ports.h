@@ -1,5 +1,5 @@
-// The small interfaces through which the user's commands reach the window: a page of controls
-// addressed by identifier, the device list, and the shell (sending, message area, boxes).
+// The small interfaces through which the user's commands reach the window: the two pages as
+// forms, the device list, and the shell (sending, message area, boxes).
 #pragma once
 
 #include <array>
@@ -8,22 +8,32 @@
 #include <string_view>
 
 #include "link/frame.h"
+#include "ops/forms.h"
 
 namespace ktr {
 
-// Controls of one parameter page, addressed by their numeric identifiers. Texts are UTF-8.
-class Page
+// A parameter page as its form. Texts are UTF-8.
+template <typename Form>
+class FormView
 {
 public:
-    virtual ~Page() = default;
-    virtual std::string text(int id) const = 0;
-    virtual void setText(int id, std::string_view text) = 0;
-    // Combo boxes: -1 means no selection. Setting an index outside the items shows none.
-    virtual int selection(int id) const = 0;
-    virtual void setSelection(int id, int index) = 0;
-    virtual bool isEnabled(int id) const = 0;
-    virtual void setEnabled(int id, bool enabled) = 0;
+    virtual ~FormView() = default;
+    // What the page shows now.
+    virtual Form form() const = 0;
+    // Shows the form. A combo index outside the items shows no selection.
+    virtual void show(const Form &form) = 0;
+    // Puts the focus in the field with this key (a key of the form's field table).
+    virtual void focusField(std::string_view key) = 0;
 };
+
+class NetworkView : public FormView<NetworkForm>
+{
+public:
+    // DHCP greys the static address fields (static IP, mask, gateway).
+    virtual void setAddressesEnabled(bool enabled) = 0;
+};
+
+using DeviceView = FormView<DeviceForm>;
 
 inline constexpr int kListColumns = 4;
 using DeviceRow = std::array<std::string, kListColumns>;

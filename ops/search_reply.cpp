@@ -27,7 +27,8 @@ Bytes EncodeSearchReply(const SearchReply &reply)
     // then the zero-terminated name.
     Bytes payload(kSearchNameOffset - kHeaderSize, 0);
     PutLe32(payload, kSearchIpOffset - kHeaderSize, reply.ip);
-    std::copy(reply.mac.begin(), reply.mac.end(), payload.begin() + (kSearchMacOffset - kHeaderSize));
+    std::copy(reply.mac.begin(), reply.mac.end(),
+              payload.begin() + (kSearchMacOffset - kHeaderSize));
     PutLe16(payload, kSearchFirmwareOffset - kHeaderSize, reply.firmware);
     payload.insert(payload.end(), reply.name.begin(), reply.name.end());
     payload.push_back(0);

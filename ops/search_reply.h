@@ -12,10 +12,10 @@ inline constexpr const char *kDeviceName = "QX-HT-LAN";
 
 struct SearchReply
 {
-    std::uint32_t ip = 0;       // first dotted octet most significant
+    std::uint32_t ip = 0; // first dotted octet most significant
     MacAddress mac{};
     std::uint16_t firmware = 0;
-    std::string name;           // text from offset 22 up to a zero byte; not shown
+    std::string name; // text from offset 22 up to a zero byte; not shown
 };
 
 // Reads a search reply of at least 20 bytes (the caller has classified it).

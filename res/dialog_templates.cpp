@@ -4,18 +4,10 @@
 
 #include <string_view>
 
+#include "ops/forms.h" // the combo items, shared with the checks of a write
+
 namespace ktr {
 namespace {
-
-constexpr std::string_view kIpModeItems[] = {"StaticIP", "DHCP/autoIP"};
-constexpr std::string_view kZeroToEight[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
-constexpr std::string_view kWorkModeItems[] = {
-    "温湿度探头",        "Modbus温湿度传感器", "0-5V温湿度变送器",
-    "0-10V温湿度变送器", "0-10mA温湿度变送器", "4-20mA温湿度变送器",
-};
-constexpr std::string_view kDataBitItems[] = {"5", "6", "7", "8", "9"};
-constexpr std::string_view kParityItems[] = {"NONE", "ODD", "EVEN"};
-constexpr std::string_view kStopBitItems[] = {"1", "2"};
 
 // clang-format off
 constexpr ControlTemplate kAboutControls[] = {

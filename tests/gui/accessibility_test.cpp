@@ -1,10 +1,10 @@
 // What screen readers and UI automation are told about the window and its controls.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
-#include "ops/control_ids.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>

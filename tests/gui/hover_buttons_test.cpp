@@ -3,9 +3,9 @@
 // page's commands.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/network_page.h"
 #include "app/screenshot.h"
-#include "ops/control_ids.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -3,13 +3,13 @@
 
 #include "app/about_dialog.h"
 #include "app/config_app.h"
+#include "app/control_ids.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
 #include "link/endpoints.h"
-#include "ops/control_ids.h"
 #include "ops/text_convert.h"
 
 #include <QApplication>

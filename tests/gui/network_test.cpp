@@ -2,9 +2,9 @@
 // searching, failures through the message-box seam, and shut-down.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "link/endpoints.h"
 #include "link/udp_socket.h"
-#include "ops/control_ids.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -2,11 +2,11 @@
 // the placement of controls from dialog units.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/dialog_units.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
-#include "ops/control_ids.h"
 #include "res/dialog_templates.h"
 
 #include <QComboBox>

@@ -7,6 +7,7 @@
 
 #include "link/endpoints.h"
 #include "link/receiver_thread.h"
+#include "res/texts/failure_texts.h"
 #include "tests/lab/support/lab_env.h"
 #include "tests/lab/support/lab_sockets.h"
 

@@ -1,7 +1,6 @@
 // The end-to-end fixture's window handling, request watching and independent frame writing.
 #include "tests/lab/gui_lab_fixture.h"
 
-#include <algorithm>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -10,16 +9,17 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include <cstdio>
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
 #include "app/screenshot.h"
 #include "app/tab_control.h"
 #include "app/template_builder.h"
-#include "ops/control_ids.h"
 #include "tests/lab/support/lab_sockets.h"
 
 namespace ktr::labgui {

@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 namespace ktr::labgui {
 namespace {

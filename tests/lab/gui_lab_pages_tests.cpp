@@ -6,10 +6,10 @@
 #include <array>
 #include <functional>
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/template_builder.h"
-#include "ops/control_ids.h"
 
 namespace ktr::labgui {
 namespace {
@@ -216,8 +216,8 @@ TEST_F(PagesLab, NetworkSettingsWrittenRestartTheDeviceAndReadBack)
     typeOver(networkControl(ids::kSubnetMask), "255.255.0.0");
     typeOver(networkControl(ids::kGateway), "192.168.0.254");
     typeOver(networkControl(ids::kServers[0].targetAddress), "服务器.例子");
-    typeOver(networkControl(ids::kServers[2].localPort), "70000");
-    typeOver(networkControl(ids::kServers[7].targetPort), "-1");
+    typeOver(networkControl(ids::kServers[2].localPort), "4464");
+    typeOver(networkControl(ids::kServers[7].targetPort), "65535");
     stepCombo(networkControl(ids::kMaxConnections), -1);
     ASSERT_EQ(network(ids::kMaxConnections), "7");
 
@@ -254,6 +254,31 @@ TEST_F(PagesLab, NetworkSettingsWrittenRestartTheDeviceAndReadBack)
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(PagesLab, BlankedFieldRefusesTheWriteAndNothingGoesOnTheWire)
+{
+    startSim(1);
+    findAndRead();
+    const QString messagesBefore = messages();
+    typeOver(networkControl(ids::kServers[2].targetPort), "");
+    forgetRequests();
+    click(networkControl(ids::kConfigureNetwork));
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "服务器3 目标端口：应为0-65535的整数");
+    EXPECT_EQ(boxes.boxes[0].caption, "输入错误");
+    EXPECT_TRUE(requestsSeen().empty()) << "a refused write sends nothing";
+    QWidget *field = networkControl(ids::kServers[2].targetPort);
+    EXPECT_EQ(field->window()->focusWidget(), field) << "the focus waits in the field";
+    EXPECT_EQ(messages(), messagesBefore);
+    EXPECT_EQ(network(ids::kStaticIp), kFirstIp) << "the rest of the page is as read";
+
+    // Typed back, the same write goes out.
+    typeOver(networkControl(ids::kServers[2].targetPort), "2002");
+    click(networkControl(ids::kConfigureNetwork));
+    EXPECT_EQ(requestsSeen().size(), 1u);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
 TEST_F(PagesLab, NewMacIsListedByTheNextSearch)
 {
     startSim(1);
@@ -273,7 +298,7 @@ TEST_F(PagesLab, NewMacIsListedByTheNextSearch)
     EXPECT_EQ(seen.back(), Hex("AA 00 07 03 00 0E EB 00 00 99 95"));
 }
 
-TEST_F(PagesLab, DeviceSettingsWrittenAreReadBackWithTheLimitsClamped)
+TEST_F(PagesLab, DeviceSettingsWrittenAreReadBack)
 {
     startSim(1);
     findAndRead();
@@ -287,37 +312,38 @@ TEST_F(PagesLab, DeviceSettingsWrittenAreReadBackWithTheLimitsClamped)
     shoot("e2e-device-page.png");
 
     stepCombo(deviceControl(ids::kServerCountCombo), 3);
-    typeOver(deviceControl(ids::kTerminalAddress), "1234567G");
-    typeOver(deviceControl(ids::kLoginInterval), "70000");
+    typeOver(deviceControl(ids::kTerminalAddress), "1234566f");
+    typeOver(deviceControl(ids::kLoginInterval), "4464");
     typeOver(deviceControl(ids::kHeartbeatInterval), "65");
     stepCombo(deviceControl(ids::kWorkMode), 1);
     typeOver(deviceControl(ids::kBaudRate), "115200");
     stepCombo(deviceControl(ids::kParity), -1);
     stepCombo(deviceControl(ids::kStopBits), 1);
     typeOver(deviceControl(ids::kModbusCount), "3");
-    typeOver(deviceControl(ids::kChannelAddress[0]), "300");
-    typeOver(deviceControl(ids::kTempHigh[0]), "130");
-    typeOver(deviceControl(ids::kTempLow[0]), "-50");
-    typeOver(deviceControl(ids::kHumHigh[0]), "150");
-    typeOver(deviceControl(ids::kHumLow[0]), "-20.5");
+    typeOver(deviceControl(ids::kChannelAddress[0]), "44");
+    typeOver(deviceControl(ids::kTempHigh[0]), "120");
+    typeOver(deviceControl(ids::kTempLow[0]), "-40");
+    typeOver(deviceControl(ids::kHumHigh[0]), "99.9");
+    typeOver(deviceControl(ids::kHumLow[0]), "20.5");
     typeOver(deviceControl(ids::kTempLow[1]), "-0.5");
-    typeOver(deviceControl(ids::kHumHigh[1]), "45.67");
+    typeOver(deviceControl(ids::kHumHigh[1]), "45.6");
     typeOver(deviceControl(ids::kHumHigh[7]), "0");
+    typeOver(deviceControl(ids::kHumLow[7]), "0");
 
     DeviceRecord written;
     written.serverCount = 5;
-    written.terminalAddress = 0x1234566F; // 'G' is no hex digit: 7 * 16 + 255 leaves 0x6F
-    written.login = 4464;                 // 70000 cut to 16 bits
+    written.terminalAddress = 0x1234566F;
+    written.login = 4464;
     written.heartbeat = 65;
     written.workMode = 2;
     written.baudRate = 115200;
     written.parity = 1;
     written.stopBits = 2;
     written.modbusCount = 3;
-    written.channels[0] = 44; // 300 cut to 8 bits
+    written.channels[0] = 44;
     written.limits[0] = {1200, -400, 999, 205};
     written.limits[1] = {500, -5, 456, 100};
-    written.limits[7] = {500, -100, 0, 100};
+    written.limits[7] = {500, -100, 0, 0};
     forgetRequests();
     click(deviceControl(ids::kWriteDeviceBlock));
     expectSent(RequestFrame(0x0A, Join(kDevice0, TunnelWrite(written))));

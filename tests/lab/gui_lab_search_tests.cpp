@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <set>
 
+#include "app/control_ids.h"
 #include "link/endpoints.h"
-#include "ops/control_ids.h"
 #include "tests/lab/support/lab_sockets.h"
 
 namespace ktr::labgui {

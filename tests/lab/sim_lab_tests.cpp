@@ -41,9 +41,9 @@ std::vector<std::string> SimArgs(int devices, std::vector<std::string> extra = {
 
 MacAddress ReplyMac(const ClientDatagram &d)
 {
-    MacAddress mac{};
-    EXPECT_TRUE(RequestMac(d.data, mac)) << "reply too short for a MAC";
-    return mac;
+    const std::optional<MacAddress> mac = RequestMac(d.data);
+    EXPECT_TRUE(mac) << "reply too short for a MAC";
+    return mac.value_or(MacAddress{});
 }
 
 std::vector<SearchReply> SearchReplies(const std::vector<ClientDatagram> &datagrams)

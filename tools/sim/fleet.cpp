@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "link/byte_order.h"
 #include "ops/mac_text.h"
 #include "ops/search_reply.h"
 
@@ -37,7 +38,7 @@ Request CheckRequest(ByteView frame)
         r.reason = "too short";
         return r;
     }
-    const std::size_t length = std::size_t(frame[1]) << 8 | frame[2];
+    const std::size_t length = GetBe16(frame, 1);
     if (length == 0 || frame.size() < kHeaderSize + length) {
         r.reason = "length field beyond the datagram";
         return r;
@@ -50,13 +51,6 @@ Request CheckRequest(ByteView frame)
     r.command = frame[3];
     r.payload = frame.subspan(kHeaderSize, length - 1);
     return r;
-}
-
-Bytes Addressed(const MacAddress &mac, ByteView data)
-{
-    Bytes payload(mac.begin(), mac.end());
-    payload.insert(payload.end(), data.begin(), data.end());
-    return payload;
 }
 
 std::string Hex2(unsigned value)
@@ -126,22 +120,22 @@ Handling Fleet::handle(ByteView request, SimClock::time_point now)
         }
         return out;
     }
-    MacAddress target{};
-    if (!RequestMac(request, target) || r.payload.size() < kMacSize) {
+    const std::optional<MacAddress> mac = RequestMac(request);
+    if (!mac || r.payload.size() < kMacSize) {
         out.lines.push_back("ignored " + CommandName(r.command) + ": no device address");
         return out;
     }
     const ByteView data = r.payload.subspan(kMacSize);
     bool matched = false;
     for (SimDevice &device : devices_) {
-        if (device.mac != target)
+        if (device.mac != *mac)
             continue;
         matched = true;
         handleAddressed(device, r.command, data, now, out);
     }
     if (!matched)
-        out.lines.push_back("ignored " + CommandName(r.command) + " for " +
-                            FormatMacDashed(target) + ": no such device");
+        out.lines.push_back("ignored " + CommandName(r.command) + " for " + FormatMacDashed(*mac) +
+                            ": no such device");
     return out;
 }
 
@@ -162,7 +156,7 @@ void Fleet::handleAddressed(SimDevice &device, std::uint8_t command, ByteView da
     switch (command) {
     case kCmdReadNetwork:
         answer(device, CommandName(command),
-               EncodeReply(command, Addressed(shown, device.network.bytes())), now, out);
+               EncodeReply(command, AddressedPayload(shown, device.network.bytes())), now, out);
         return;
     case kCmdWriteNetwork:
         if (data.size() < kNetworkBlockSize)

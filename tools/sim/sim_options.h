@@ -28,6 +28,6 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args);
 std::string SimHelpText();
 
 // Strict dotted quad "a.b.c.d" with each part 0-255; nullopt otherwise.
-std::optional<std::uint32_t> ParseIpv4(std::string_view text);
+[[nodiscard]] std::optional<std::uint32_t> ParseIpv4(std::string_view text);
 
 } // namespace ktr

@@ -31,10 +31,11 @@ public:
     int handle() const { return fd_; }
 
     // Non-blocking; nullopt when nothing is waiting.
-    std::optional<ReceivedRequest> receive();
+    [[nodiscard]] std::optional<ReceivedRequest> receive();
     // Sends through the given interface, waiting while the send queue is full (ENOBUFS,
     // EAGAIN) for at most a second. Returns 0 or the errno of the failure.
-    int send(ByteView datagram, std::uint32_t address, std::uint16_t port, int interfaceIndex);
+    [[nodiscard]] int send(ByteView datagram, std::uint32_t address, std::uint16_t port,
+                           int interfaceIndex);
 
 private:
     int fd_ = -1;

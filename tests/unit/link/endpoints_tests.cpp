@@ -1,5 +1,6 @@
 // Endpoint slots, the receive socket and the failure texts, on loopback addresses.
 #include "link/endpoints.h"
+#include "res/texts/failure_texts.h"
 
 #include "link_test_support.h"
 

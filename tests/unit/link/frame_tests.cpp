@@ -61,7 +61,9 @@ const ExampleFrame kExamples[] = {
     {"factory_reset", [] { return EncodeFactoryResetRequest(kDevice123456); },
      "AA 00 07 06 00 0E EB 12 34 56 9B"},
     {"write_mac",
-     [] { return EncodeWriteMacRequest(kDevice123456, {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x57}); },
+     [] {
+         return EncodeWriteMacRequest(kDevice123456, {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x57});
+     },
      "AA 00 0D 0F 00 0E EB 12 34 56 00 0E EB 12 34 57 3A"},
     {"device_block_read",
      [] { return EncodeTunnelRequest(kDevice01, BuildTunnelFrame(kTunnelReadBlock)); },
@@ -72,7 +74,8 @@ const ExampleFrame kExamples[] = {
 };
 
 class ExampleFrameTest : public ::testing::TestWithParam<ExampleFrame>
-{};
+{
+};
 
 TEST_P(ExampleFrameTest, EncodesByteForByte)
 {
@@ -150,7 +153,8 @@ Bytes TunnelReplyWithLength(std::size_t length, std::size_t actualFrameBytes)
 }
 
 class ClassifyTest : public ::testing::TestWithParam<ClassifyCase>
-{};
+{
+};
 
 TEST_P(ClassifyTest, SortsByStartByteCommandAndLength)
 {
@@ -170,14 +174,14 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"network_301", Filled(301, 0x55, kCmdReadNetwork), DatagramKind::Truncated, 0},
         ClassifyCase{"network_302", Filled(302, 0x55, kCmdReadNetwork), DatagramKind::NetworkReply,
                      292},
-        ClassifyCase{"network_long", Filled(400, 0x55, kCmdReadNetwork),
-                     DatagramKind::NetworkReply, 292},
+        ClassifyCase{"network_long", Filled(400, 0x55, kCmdReadNetwork), DatagramKind::NetworkReply,
+                     292},
         ClassifyCase{"tunnel_zero_length", TunnelReplyWithLength(0, 96), DatagramKind::EmptyTunnel,
                      0},
         ClassifyCase{"tunnel_exact", TunnelReplyWithLength(96, 96), DatagramKind::TunnelReply, 96},
         ClassifyCase{"tunnel_past_end", TunnelReplyWithLength(97, 96), DatagramKind::Truncated, 0},
-        ClassifyCase{"tunnel_header_only", Filled(5, 0x55, kCmdTunnel),
-                     DatagramKind::EmptyTunnel, 0},
+        ClassifyCase{"tunnel_header_only", Filled(5, 0x55, kCmdTunnel), DatagramKind::EmptyTunnel,
+                     0},
         ClassifyCase{"tunnel_huge_length", TunnelReplyWithLength(0xFFFF, 4),
                      DatagramKind::Truncated, 0},
         ClassifyCase{"write_ack", Filled(11, 0x55, kCmdWriteNetwork), DatagramKind::Undecoded, 0},

@@ -32,7 +32,10 @@ TEST(AnsiTextTest, UnmappableCharactersBecomeQuestionMarksAndTheRestSurvives)
 TEST(AnsiTextTest, BrokenDeviceBytesBecomeReplacementCharacters)
 {
     EXPECT_EQ(AnsiToUtf8("a\x81"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(AnsiToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(AnsiToUtf8("\xFF"
+                         "b"),
+              "\xEF\xBF\xBD"
+              "b");
 }
 
 } // namespace

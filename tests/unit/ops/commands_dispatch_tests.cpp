@@ -70,16 +70,16 @@ class Ignored : public Dispatch, public ::testing::WithParamInterface<IgnoredCas
 TEST_P(Ignored, OnlyRefreshes)
 {
     h.state.messageText.appendLine("搜索...");
-    const auto network = h.networkPage.controls;
-    const auto device = h.devicePage.controls;
+    const auto network = h.networkPage.current;
+    const auto device = h.devicePage.current;
     const NetworkBlock record = h.state.LastNetworkBlock;
 
     OnDatagram(h.ui, GetParam().datagram);
 
     EXPECT_EQ(h.shell.shown, (std::vector<std::string>{"搜索...\r\n"}));
     EXPECT_TRUE(h.list.rows.empty());
-    EXPECT_EQ(h.networkPage.controls, network);
-    EXPECT_EQ(h.devicePage.controls, device);
+    EXPECT_EQ(h.networkPage.current, network);
+    EXPECT_EQ(h.devicePage.current, device);
     EXPECT_EQ(h.state.LastNetworkBlock, record);
     EXPECT_FALSE(h.state.deviceBlockRead);
     EXPECT_TRUE(h.shell.sent.empty());
@@ -143,7 +143,7 @@ TEST_F(Dispatch, TunnelReplyWithCommand0BIsDecodedLike0A)
             {frame, Bytes{static_cast<std::uint8_t>(crc), static_cast<std::uint8_t>(crc >> 8)}});
         Answer(fresh, Concat({Bytes{0x55, 0x00, 0x60, command}, Hex("00 0E EB 12 34 56"), frame}));
         EXPECT_TRUE(fresh.state.deviceBlockRead);
-        EXPECT_EQ(fresh.devicePage.text(ids::kBaudRate), "19200");
+        EXPECT_EQ(fresh.devicePage.current.baudRate, "19200");
         EXPECT_EQ(fresh.shell.area(), "下载设备参数成功！\r\n读取设备参数成功！\r\n");
     }
 }
@@ -154,7 +154,7 @@ TEST_F(Dispatch, NetworkReplyOfExactly302BytesIsShown)
     block[0] = 0x80;
     block[1] = 0x2A;
     Answer(h, Concat({Hex("55 01 2B 03 00 0E EB 12 34 56"), block}));
-    EXPECT_EQ(h.networkPage.text(ids::kStaticIp), "0.0.0.42");
+    EXPECT_EQ(h.networkPage.current.staticIp, "0.0.0.42");
     EXPECT_EQ(h.shell.area(), "读取网络参数成功！\r\n");
 }
 

@@ -30,7 +30,7 @@ class MacText : public MacAndReset, public ::testing::WithParamInterface<MacCase
 
 TEST_P(MacText, OnlyTheDashedFormReachesTheDevice)
 {
-    h.networkPage.setText(ids::kMacEdit, GetParam().text);
+    h.networkPage.current.mac = GetParam().text;
     OnWriteMac(h.ui);
     if (GetParam().request) {
         ASSERT_EQ(h.shell.sent.size(), 1u);
@@ -41,7 +41,7 @@ TEST_P(MacText, OnlyTheDashedFormReachesTheDevice)
         EXPECT_EQ(h.shell.area(), "不合格的MAC地址格式!!!\r\n");
     }
     EXPECT_EQ(h.shell.shown.size(), 1u);
-    EXPECT_EQ(h.networkPage.text(ids::kMacEdit), GetParam().text);
+    EXPECT_EQ(h.networkPage.current.mac, GetParam().text);
     EXPECT_EQ(h.state.SelectedDeviceMac, kSelected);
 }
 
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MacAndReset, SecondPressAfterAWriteGoesToTheOldAddressAgain)
 {
-    h.networkPage.setText(ids::kMacEdit, "00-0E-EB-12-34-57");
+    h.networkPage.current.mac = "00-0E-EB-12-34-57";
     OnWriteMac(h.ui);
     OnWriteMac(h.ui);
     ASSERT_EQ(h.shell.sent.size(), 2u);
@@ -72,12 +72,12 @@ TEST_F(MacAndReset, SecondPressAfterAWriteGoesToTheOldAddressAgain)
 
 TEST_F(MacAndReset, FactoryResetSendsOneRequestPerPressAndLeavesEveryFieldAsTyped)
 {
-    h.networkPage.setText(ids::kStaticIp, "10.0.0.99");
-    h.networkPage.setText(ids::kServers[2].targetAddress, "typed, never written");
-    h.networkPage.setSelection(ids::kIpMode, 1);
-    h.devicePage.setText(ids::kBaudRate, "9600");
-    const auto network = h.networkPage.controls;
-    const auto device = h.devicePage.controls;
+    h.networkPage.current.staticIp = "10.0.0.99";
+    h.networkPage.current.servers[2].targetAddress = "typed, never written";
+    h.networkPage.current.ipMode = 1;
+    h.devicePage.current.baudRate = "9600";
+    const auto network = h.networkPage.current;
+    const auto device = h.devicePage.current;
     const NetworkBlock record = h.state.LastNetworkBlock;
 
     OnLoadDefaults(h.ui);
@@ -86,8 +86,8 @@ TEST_F(MacAndReset, FactoryResetSendsOneRequestPerPressAndLeavesEveryFieldAsType
     const Bytes expected = Hex("AA 00 07 06 00 0E EB 12 34 56 9B");
     EXPECT_EQ(h.shell.sent, (std::vector<Bytes>{expected, expected}));
     EXPECT_EQ(h.shell.area(), "恢复出厂设置...\r\n");
-    EXPECT_EQ(h.networkPage.controls, network);
-    EXPECT_EQ(h.devicePage.controls, device);
+    EXPECT_EQ(h.networkPage.current, network);
+    EXPECT_EQ(h.devicePage.current, device);
     EXPECT_EQ(h.state.LastNetworkBlock, record);
     EXPECT_EQ(h.state.SelectedDeviceMac, kSelected);
 }

@@ -76,7 +76,8 @@ struct LimitCase
 };
 
 class TemperatureTest : public ::testing::TestWithParam<LimitCase>
-{};
+{
+};
 
 TEST_P(TemperatureTest, ClampsToMinus40To120)
 {
@@ -93,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Table, TemperatureTest,
                                            LimitCase{"-1e400", -400}, LimitCase{"120.09", 1200}));
 
 class HumidityTest : public ::testing::TestWithParam<LimitCase>
-{};
+{
+};
 
 TEST_P(HumidityTest, WrapsAbsoluteAndLimitsTo999)
 {
@@ -107,8 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HumidityTest,
                                            LimitCase{"3276.8", 999}, LimitCase{"6553.5", 1},
                                            LimitCase{"-6553.5", 1}, LimitCase{"1e300", 0},
                                            LimitCase{"1e400", 0}, LimitCase{"-1e400", 0},
-                                           LimitCase{"-3276.8", 999},
-                                           LimitCase{"0.09", 0}));
+                                           LimitCase{"-3276.8", 999}, LimitCase{"0.09", 0}));
 
 TEST(LimitDisplayTest, OneDecimalPlaceWithTheSignInFront)
 {

@@ -3,68 +3,79 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "link/frame.h"
 #include "ops/app_state.h"
 #include "ops/commands.h"
-#include "ops/control_ids.h"
+#include "ops/form_fields.h"
 #include "ops/outcomes.h"
 #include "ops/ports.h"
 #include "tests/support/hex.h" // Hex(): frames are written out by hand, not re-encoded
 
 namespace ktr::test {
 
-// Controls by identifier. Combos given an item count behave like the real ones: an index
-// outside the items leaves no selection (reads back -1).
-class FakePage : public Page
+// A page as the form it shows. Like the real combos, an index outside a combo's items shows no
+// selection.
+template <typename Form, typename View>
+class FakeFormView : public View
 {
 public:
-    struct Control
+    explicit FakeFormView(const std::vector<FormField<Form>> &fields)
+        : fields_(fields)
     {
-        std::string text;
-        int selection = -1;
-        bool enabled = true;
-        bool operator==(const Control &) const = default;
-    };
-
-    void setItemCount(int id, int count) { itemCounts_[id] = count; }
-
-    std::string text(int id) const override { return find(id).text; }
-    void setText(int id, std::string_view text) override
-    {
-        ++writes;
-        controls[id].text = std::string(text);
-    }
-    int selection(int id) const override { return find(id).selection; }
-    void setSelection(int id, int index) override
-    {
-        ++writes;
-        const auto count = itemCounts_.find(id);
-        const bool outside = count != itemCounts_.end() && (index < 0 || index >= count->second);
-        controls[id].selection = outside ? -1 : index;
-    }
-    bool isEnabled(int id) const override { return find(id).enabled; }
-    void setEnabled(int id, bool enabled) override
-    {
-        ++writes;
-        controls[id].enabled = enabled;
     }
 
-    std::map<int, Control> controls;
-    int writes = 0;
+    Form form() const override { return current; }
+    void show(const Form &form) override
+    {
+        ++shows;
+        current = form;
+        for (const FormField<Form> &field : fields_) {
+            if (!field.isChoice())
+                continue;
+            int &index = *std::get<int *>(field.access(current));
+            if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+                index = kNoSelection;
+        }
+    }
+    void focusField(std::string_view key) override { focused = std::string(key); }
+
+    Form current;
+    int shows = 0;
+    std::string focused; // key of the field that last got the focus
 
 private:
-    const Control &find(int id) const
+    const std::vector<FormField<Form>> &fields_;
+};
+
+class FakeNetworkPage : public FakeFormView<NetworkForm, NetworkView>
+{
+public:
+    FakeNetworkPage()
+        : FakeFormView(NetworkFields())
     {
-        static const Control absent;
-        const auto it = controls.find(id);
-        return it == controls.end() ? absent : it->second;
     }
-    std::map<int, int> itemCounts_;
+    void setAddressesEnabled(bool enabled) override
+    {
+        ++enables;
+        addressesEnabled = enabled;
+    }
+
+    bool addressesEnabled = true;
+    int enables = 0;
+};
+
+class FakeDevicePage : public FakeFormView<DeviceForm, DeviceView>
+{
+public:
+    FakeDevicePage()
+        : FakeFormView(DeviceFields())
+    {
+    }
 };
 
 class FakeList : public DeviceList
@@ -147,13 +158,6 @@ struct Harness
 {
     Harness()
     {
-        networkPage.setItemCount(ids::kIpMode, 2);
-        networkPage.setItemCount(ids::kMaxConnections, 9);
-        devicePage.setItemCount(ids::kServerCountCombo, 9);
-        devicePage.setItemCount(ids::kWorkMode, 6);
-        devicePage.setItemCount(ids::kDataBits, 5);
-        devicePage.setItemCount(ids::kParity, 3);
-        devicePage.setItemCount(ids::kStopBits, 2);
         LoadPageDefaults(networkPage, devicePage);
         state.clock = [this] {
             return now;
@@ -166,8 +170,8 @@ struct Harness
     AppState state;
     FakeList list;
     FakeShell shell{state.messageText, list};
-    FakePage networkPage;
-    FakePage devicePage;
+    FakeNetworkPage networkPage;
+    FakeDevicePage devicePage;
     Ui ui{state, shell, list, networkPage, devicePage};
 };
 

@@ -34,7 +34,8 @@ struct DashedCase
 };
 
 class DashedMacTest : public ::testing::TestWithParam<DashedCase>
-{};
+{
+};
 
 TEST_P(DashedMacTest, AcceptsOnlyTheExactForm)
 {
@@ -43,17 +44,17 @@ TEST_P(DashedMacTest, AcceptsOnlyTheExactForm)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DashedMacTest,
-    ::testing::Values(
-        DashedCase{"startup_text", "00-0E-EB-00-00-00", MacAddress{0x00, 0x0E, 0xEB, 0, 0, 0}},
-        DashedCase{"lower_case", "00-0e-eb-12-34-57", k57},
-        DashedCase{"trailing_text", "00-0E-EB-12-34-57-99", k57},
-        DashedCase{"colon", "00:0E:EB:12:34:57", std::nullopt},
-        DashedCase{"blank", "00-0E-EB 12-34-57", std::nullopt},
-        DashedCase{"twelve_digits", "000EEB123457", std::nullopt},
-        DashedCase{"sixteen_chars", "00-0E-EB-12-34-5", std::nullopt},
-        DashedCase{"letter_g", "00-0E-EB-12-3G-57", std::nullopt},
-        DashedCase{"empty", "", std::nullopt},
-        DashedCase{"single_digit_groups", "0-E-EB-12-34-57-0", std::nullopt}),
+    ::testing::Values(DashedCase{"startup_text", "00-0E-EB-00-00-00",
+                                 MacAddress{0x00, 0x0E, 0xEB, 0, 0, 0}},
+                      DashedCase{"lower_case", "00-0e-eb-12-34-57", k57},
+                      DashedCase{"trailing_text", "00-0E-EB-12-34-57-99", k57},
+                      DashedCase{"colon", "00:0E:EB:12:34:57", std::nullopt},
+                      DashedCase{"blank", "00-0E-EB 12-34-57", std::nullopt},
+                      DashedCase{"twelve_digits", "000EEB123457", std::nullopt},
+                      DashedCase{"sixteen_chars", "00-0E-EB-12-34-5", std::nullopt},
+                      DashedCase{"letter_g", "00-0E-EB-12-3G-57", std::nullopt},
+                      DashedCase{"empty", "", std::nullopt},
+                      DashedCase{"single_digit_groups", "0-E-EB-12-34-57-0", std::nullopt}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

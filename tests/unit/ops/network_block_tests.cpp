@@ -24,8 +24,10 @@ TEST(NetworkBlockTest, AddressesTravelLastOctetFirst)
     block.setAddress(AddressField::Gateway, ParseDottedAddress("192.168.0.1"));
     block.setAddress(AddressField::SubnetMask, ParseDottedAddress("255.255.255.0"));
     const auto b = block.bytes();
-    EXPECT_EQ((std::array{b[1], b[2], b[3], b[4]}), (std::array<std::uint8_t, 4>{9, 0, 0xA8, 0xC0}));
-    EXPECT_EQ((std::array{b[5], b[6], b[7], b[8]}), (std::array<std::uint8_t, 4>{1, 0, 0xA8, 0xC0}));
+    EXPECT_EQ((std::array{b[1], b[2], b[3], b[4]}),
+              (std::array<std::uint8_t, 4>{9, 0, 0xA8, 0xC0}));
+    EXPECT_EQ((std::array{b[5], b[6], b[7], b[8]}),
+              (std::array<std::uint8_t, 4>{1, 0, 0xA8, 0xC0}));
     EXPECT_EQ((std::array{b[9], b[10], b[11], b[12]}),
               (std::array<std::uint8_t, 4>{0, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(FormatDottedAddress(block.address(AddressField::StaticIp)), "192.168.0.9");
@@ -58,8 +60,8 @@ TEST(NetworkBlockTest, FieldsSitAtTheirOffsetsAndLeaveTheRestAlone)
     EXPECT_EQ(b[server8 + 2], 0x70);
     EXPECT_EQ(b[server8 + 3], 0x11);
     // Opaque bytes 13-18 untouched by every setter.
-    EXPECT_TRUE(std::equal(block.opaque().begin(), block.opaque().end(),
-                           original.bytes().begin() + 13));
+    EXPECT_TRUE(
+        std::equal(block.opaque().begin(), block.opaque().end(), original.bytes().begin() + 13));
     int changed = 0;
     for (std::size_t i = 0; i < NetworkBlock::kSize; ++i)
         changed += b[i] != original.bytes()[i];

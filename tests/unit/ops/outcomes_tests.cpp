@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ops/device_block.h"
+#include "ops/form_checks.h"
 #include "ops/mac_text.h"
 #include "ops/network_block.h"
+#include "ops/page_forms.h"
 #include "tests/unit/ops/fakes.h"
 
 namespace ktr::test {
@@ -29,7 +31,7 @@ NetworkBlock Settings(std::uint32_t ip, std::uint16_t firstPort)
     for (int n = 0; n < kServerCount; ++n) {
         block.server(n).setLocalPort(static_cast<std::uint16_t>(firstPort + n));
         block.server(n).setTargetPort(static_cast<std::uint16_t>(firstPort + n));
-        block.server(n).overlayTargetAddress("192.168.0.166");
+        EXPECT_TRUE(block.server(n).overlayTargetAddress("192.168.0.166"));
     }
     return block;
 }
@@ -156,17 +158,17 @@ TEST(DifferingFieldsTest, NamesEachDifferingFieldAsThePageLabelsIt)
 
 TEST_F(Outcomes, ALateAnswerOfThePreviousDeviceNeitherFillsThePageNorGetsWritten)
 {
-    const std::string startUp = h.networkPage.text(ids::kStaticIp);
+    const std::string startUp = h.networkPage.current.staticIp;
     doubleClick(0);
     doubleClick(1);
     deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
-    EXPECT_EQ(h.networkPage.text(ids::kStaticIp), startUp) << "device 0 is no longer on the page";
+    EXPECT_EQ(h.networkPage.current.staticIp, startUp) << "device 0 is no longer on the page";
     EXPECT_THAT(h.shell.traces, ::testing::SizeIs(1));
     EXPECT_THAT(area(), Not(HasSubstr("读取网络参数成功")));
 
     const NetworkBlock own = Settings(0xC0A8000Bu, 4000);
     deliver(NetworkReplyFrom(kDevice1, own));
-    EXPECT_EQ(h.networkPage.text(ids::kStaticIp), "192.168.0.11");
+    EXPECT_EQ(h.networkPage.current.staticIp, "192.168.0.11");
     OnConfigureNetwork(h.ui);
     EXPECT_EQ(lastSent(), EncodeWriteNetworkRequest(kDevice1, own.bytes()))
         << "device 1 gets back exactly its own settings";
@@ -174,7 +176,7 @@ TEST_F(Outcomes, ALateAnswerOfThePreviousDeviceNeitherFillsThePageNorGetsWritten
 
 TEST_F(Outcomes, AnUnansweredReadIsSentTwiceThenSaysTheDeviceDidNotAnswer)
 {
-    const std::string startUp = h.networkPage.text(ids::kStaticIp);
+    const std::string startUp = h.networkPage.current.staticIp;
     doubleClick(0);
     after(kReplyTimeout);
     ASSERT_EQ(h.shell.sent.size(), 2u);
@@ -185,7 +187,7 @@ TEST_F(Outcomes, AnUnansweredReadIsSentTwiceThenSaysTheDeviceDidNotAnswer)
     EXPECT_EQ(area(), "读取参数...\r\n设备00-0E-EB-00-00-01没有应答：请检查设备是否通电、网线是否"
                       "连接，以及设备与本机是否在同一局域网\r\n");
     deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
-    EXPECT_EQ(h.networkPage.text(ids::kStaticIp), startUp) << "too late is not taken";
+    EXPECT_EQ(h.networkPage.current.staticIp, startUp) << "too late is not taken";
 }
 
 TEST_F(Outcomes, ANetworkWriteIsReadBackAfterTheRestartAndSaysWhatTookEffect)
@@ -195,7 +197,7 @@ TEST_F(Outcomes, ANetworkWriteIsReadBackAfterTheRestartAndSaysWhatTookEffect)
         const NetworkBlock before = Settings(0xC0A8000Au, 3000);
         doubleClick(0);
         deliver(NetworkReplyFrom(kDevice0, before));
-        h.networkPage.setText(ids::kStaticIp, "192.168.0.50");
+        h.networkPage.current.staticIp = "192.168.0.50";
         OnConfigureNetwork(h.ui);
         const NetworkBlock written = h.state.LastNetworkBlock;
         const std::size_t sends = h.shell.sent.size();
@@ -232,21 +234,21 @@ TEST_F(Outcomes, AReadDuringTheRestartWaitsForItAndFillsThePage)
     deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     OnConfigureNetwork(h.ui);
     const NetworkBlock written = h.state.LastNetworkBlock;
-    h.networkPage.setText(ids::kStaticIp, "typed");
+    h.networkPage.current.staticIp = "typed";
     const std::size_t sends = h.shell.sent.size();
     doubleClick(0);
     EXPECT_EQ(h.shell.sent.size(), sends) << "nothing sent to a restarting device";
     EXPECT_EQ(area(), "读取参数...\r\n设备正在重启，等设备重新上线后读取...\r\n");
     after(kRestartWait);
     deliver(NetworkReplyFrom(kDevice0, written));
-    EXPECT_EQ(h.networkPage.text(ids::kStaticIp), "192.168.0.10");
+    EXPECT_EQ(h.networkPage.current.staticIp, "192.168.0.10");
     EXPECT_THAT(area(), HasSubstr("设备已重启，网络参数已生效\r\n读取网络参数成功！\r\n"));
 }
 
 TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
 {
     doubleClick(0);
-    h.networkPage.setText(ids::kMacEdit, "00-0E-EB-00-00-99");
+    h.networkPage.current.mac = "00-0E-EB-00-00-99";
     OnWriteMac(h.ui);
     const MacAddress newMac{0x00, 0x0E, 0xEB, 0x00, 0x00, 0x99};
     after(kRestartWait);
@@ -287,7 +289,10 @@ TEST_F(Outcomes, ADeviceWriteSucceedsOnlyOnItsOwnDevicesAcknowledgement)
     doubleClick(0);
     deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     OnReadDeviceBlock(h.ui);
-    deliver(DeviceReplyFrom(kDevice0, DeviceBlock{}));
+    // Settings a write accepts, so that only the acknowledgement decides.
+    const auto writable = CheckDeviceForm(DefaultDeviceForm());
+    ASSERT_TRUE(writable);
+    deliver(DeviceReplyFrom(kDevice0, *writable));
     OnWriteDeviceBlock(h.ui);
     deliver(WriteAckFrom(kDevice1));
     EXPECT_EQ(area(), "设置参数... \r\n") << "another device's acknowledgement";

@@ -17,7 +17,8 @@ struct DottedCase
 };
 
 class DottedAddressTest : public ::testing::TestWithParam<DottedCase>
-{};
+{
+};
 
 TEST_P(DottedAddressTest, ParsesAndShowsBack)
 {
@@ -50,7 +51,8 @@ struct DecimalCase
 };
 
 class ReadDecimalTest : public ::testing::TestWithParam<DecimalCase>
-{};
+{
+};
 
 TEST_P(ReadDecimalTest, ReadsWithWrap)
 {
@@ -63,14 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalCase{"  +12", 12}, DecimalCase{"-1", -1}, DecimalCase{"65536", 65536},
                       DecimalCase{"70000", 70000}, DecimalCase{"- 5", 0},
                       DecimalCase{"2147483647", 2147483647},
-                      DecimalCase{"2147483648", -2147483647 - 1},
-                      DecimalCase{"4294967296", 0}, DecimalCase{"4294967297", 1},
+                      DecimalCase{"2147483648", -2147483647 - 1}, DecimalCase{"4294967296", 0},
+                      DecimalCase{"4294967297", 1},
                       DecimalCase{"99999999999999999999", static_cast<std::int32_t>(1661992959)},
                       DecimalCase{"１２", 0}));
 
 TEST(PortConversionTest, LowSixteenBitsOfTheDecimal)
 {
-    auto port = [](const char *text) { return static_cast<std::uint16_t>(ReadDecimal(text)); };
+    auto port = [](const char *text) {
+        return static_cast<std::uint16_t>(ReadDecimal(text));
+    };
     EXPECT_EQ(port("65536"), 0);
     EXPECT_EQ(port("-1"), 65535);
     EXPECT_EQ(port("80x"), 80);
@@ -99,7 +103,8 @@ struct FloatCase
 };
 
 class ReadLeadingFloatTest : public ::testing::TestWithParam<FloatCase>
-{};
+{
+};
 
 TEST_P(ReadLeadingFloatTest, ReadsTheLeadingDecimalNumber)
 {
@@ -111,10 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FloatCase{"99.9", 99.9}, FloatCase{"  -0.5", -0.5}, FloatCase{"+3", 3},
                       FloatCase{".5", 0.5}, FloatCase{"5.", 5}, FloatCase{"1e2", 100},
                       FloatCase{"1e", 1}, FloatCase{"1e+", 1}, FloatCase{"12abc", 12},
-                      FloatCase{"", 0}, FloatCase{"-", 0}, FloatCase{".", 0},
-                      FloatCase{"abc", 0}, FloatCase{"nan", 0}, FloatCase{"inf", 0},
-                      FloatCase{"-infinity", 0}, FloatCase{"0x10", 0}, FloatCase{"1,5", 1},
-                      FloatCase{"1e300", 1e300}, FloatCase{"1e-400", 0},
+                      FloatCase{"", 0}, FloatCase{"-", 0}, FloatCase{".", 0}, FloatCase{"abc", 0},
+                      FloatCase{"nan", 0}, FloatCase{"inf", 0}, FloatCase{"-infinity", 0},
+                      FloatCase{"0x10", 0}, FloatCase{"1,5", 1}, FloatCase{"1e300", 1e300},
+                      FloatCase{"1e-400", 0},
                       FloatCase{"0.00000000000000000000000000000000000000000000000000000000000"
                                 "0000000000000000000000000000000000000000000000000000000000000"
                                 "0000000000000000000000000000000000000000000000000000000000000"

@@ -19,13 +19,12 @@ inline constexpr int kTabs = 1047;
 inline constexpr int kStaticIp = 1020;
 inline constexpr int kSubnetMask = 1018;
 inline constexpr int kGateway = 1019;
-inline constexpr int kIpMode = 1021;          // items "StaticIP", "DHCP/autoIP"
-inline constexpr int kMaxConnections = 1046;  // items "0" to "8"
+inline constexpr int kIpMode = 1021;         // items "StaticIP", "DHCP/autoIP"
+inline constexpr int kMaxConnections = 1046; // items "0" to "8"
 inline constexpr int kMacEdit = 1030;
 inline constexpr int kWriteMac = 1031;
 inline constexpr int kConfigureNetwork = 1024;
 inline constexpr int kLoadDefaults = 1025;
-inline constexpr int kIpModeDhcp = 1;
 
 struct ServerIds
 {
@@ -46,16 +45,16 @@ inline constexpr std::array<ServerIds, 8> kServers{{
 }};
 
 // Device page.
-inline constexpr int kServerCountCombo = 1050;  // items "0" to "8"
+inline constexpr int kServerCountCombo = 1050; // items "0" to "8"
 inline constexpr int kTerminalAddress = 1051;
 inline constexpr int kLoginInterval = 1052;
 inline constexpr int kHeartbeatInterval = 1053;
 inline constexpr int kReportInterval = 1054;
-inline constexpr int kWorkMode = 1055;          // six sensor kinds
+inline constexpr int kWorkMode = 1055; // six sensor kinds
 inline constexpr int kBaudRate = 1056;
-inline constexpr int kDataBits = 1066;          // items "5" to "9"
-inline constexpr int kParity = 1012;            // items "NONE", "ODD", "EVEN"
-inline constexpr int kStopBits = 1068;          // items "1", "2"
+inline constexpr int kDataBits = 1066; // items "5" to "9"
+inline constexpr int kParity = 1012;   // items "NONE", "ODD", "EVEN"
+inline constexpr int kStopBits = 1068; // items "1", "2"
 inline constexpr int kModbusCount = 1057;
 inline constexpr int kReadDeviceBlock = 1049;
 inline constexpr int kWriteDeviceBlock = 1048;

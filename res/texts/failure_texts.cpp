@@ -1,0 +1,36 @@
+// The window's texts for failures of the network layer.
+#include "res/texts/failure_texts.h"
+
+namespace ktr {
+
+std::string FailureMessage(NetFailure failure, int osError)
+{
+    switch (failure) {
+    case NetFailure::StackStartup:
+        return "网络编程启动出错";
+    case NetFailure::ReceiveSocket:
+        return "套接字错误,请检查错误并重新打开软件";
+    case NetFailure::ReceiveBroadcast:
+        return "设置规则失败1";
+    case NetFailure::ReceiveReuse:
+        return "设置规则失败2";
+    case NetFailure::SlotSocket:
+        return "套接字创建失败";
+    case NetFailure::SlotBroadcast:
+        return "设置socket规则失败";
+    case NetFailure::SlotReuse:
+        return "设置socket规则失败2";
+    case NetFailure::ReceiveBind:
+    case NetFailure::SlotBind:
+        // The first number is what the bind call returned, always -1.
+        return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);
+    case NetFailure::Send:
+        return "端口被占用";
+    case NetFailure::PortShared:
+        return "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打"
+               "开本软件";
+    }
+    return {};
+}
+
+} // namespace ktr
