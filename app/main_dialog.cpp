@@ -5,8 +5,10 @@
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/dialog_keys.h"
+#include "app/message_area_writer.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
+#include "app/net_trace.h"
 #include "app/network_page.h"
 #include "app/screenshot.h"
 #include "app/slot_guard.h"
@@ -29,7 +31,6 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -92,6 +93,7 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     list_ = Control<QTreeWidget>(*this, ids::kDeviceList);
     messageArea_ = Control<MultiLineEdit>(*this, ids::kMessageArea);
     tabs_ = Control<TabControl>(*this, ids::kTabs);
+    messageWriter_ = new MessageAreaWriter(*messageArea_);
     refreshMessages();
 
     addAboutEntry();
@@ -204,10 +206,18 @@ void MainDialog::startNetwork()
         // stops the thread before it is destroyed, so the target outlives every posting. Each
         // is counted before it is posted, so the window never takes the one it dispatches for
         // the last while another is on its way.
-        receiver_ = std::make_unique<ReceiverThread>(receiveSocket_.handle(), [this](Bytes data) {
-            queuedDatagrams_.fetch_add(1);
-            QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
-        });
+        // Our own search and read requests come back to us as broadcasts; they mean nothing to
+        // the window, so they are dropped here and cost it no event.
+        receiver_ = std::make_unique<ReceiverThread>(
+            receiveSocket_.handle(),
+            [this](Bytes data) {
+                if (IsRequestFrame(data))
+                    return;
+                queuedDatagrams_.fetch_add(1);
+                QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
+            },
+            TraceDroppedDatagrams);
+        TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());
     }
     const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
     localAddress_->setText(addresses.empty() ? QString()
@@ -257,11 +267,7 @@ void MainDialog::refreshMessages()
         return;
     }
     messagesStale_ = false;
-    QString text = FromUtf8(state_.messageText.text());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    messageArea_->setPlainText(text);
-    messageArea_->moveCursor(QTextCursor::Start);
-    messageArea_->verticalScrollBar()->setValue(0);
+    messageWriter_->show(state_.messageText);
 }
 
 void MainDialog::messageBox(std::string_view text, std::string_view caption, BoxIcon icon)

@@ -24,6 +24,7 @@ class QTreeWidget;
 namespace ktr {
 
 class DevicePage;
+class MessageAreaWriter;
 class MessageBoxes;
 class MultiLineEdit;
 class NetworkPage;
@@ -59,6 +60,7 @@ public:
     DevicePage *devicePage() const { return devicePage_; }
     QTreeWidget *deviceList() const { return list_; }
     MultiLineEdit *messageArea() const { return messageArea_; }
+    const MessageAreaWriter &messageWriter() const { return *messageWriter_; }
     TabControl *tabControl() const { return tabs_; }
     // The menu with the About entry (the window's context menu); nullptr on Windows, where the
     // entry sits in the native system menu.
@@ -100,6 +102,7 @@ private:
     QLineEdit *localPort_ = nullptr;
     QTreeWidget *list_ = nullptr;
     MultiLineEdit *messageArea_ = nullptr;
+    MessageAreaWriter *messageWriter_ = nullptr; // owned by the message area
     TabControl *tabs_ = nullptr;
     NetworkPage *networkPage_ = nullptr;
     DevicePage *devicePage_ = nullptr;
@@ -122,7 +125,7 @@ private:
     QTimer *outcomeTimer_ = nullptr;
 
     // A search of a thousand devices brings a thousand datagrams, each ending in a refresh of
-    // the whole message text. While the receiver has more of them queued for this window, the
+    // the message area. While the receiver has more of them queued for this window, the
     // refreshes asked for during their dispatch are folded into one after the last of them.
     std::atomic<int> queuedDatagrams_{0};
     bool dispatchingDatagram_ = false;
