@@ -35,6 +35,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <chrono>
+
 #ifdef Q_OS_WIN
 #define NOMINMAX
 #include <windows.h>
@@ -49,6 +51,9 @@ constexpr int kOutcomeTickMs = 100;
 
 // Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
 Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
+
+// One frame of a 60 Hz display.
+constexpr std::chrono::milliseconds kFrame{16};
 
 QString FromUtf8(std::string_view text)
 {
@@ -124,6 +129,11 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
             &MainDialog::OnSearch);
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
+
+    repaintFrame_.setSingleShot(true);
+    repaintFrame_.setTimerType(Qt::PreciseTimer);
+    repaintFrame_.setInterval(kFrame);
+    connect(&repaintFrame_, &QTimer::timeout, this, &MainDialog::releaseRepaints);
 
     startNetwork();
     state_.deviceBlockRead = false;
@@ -329,6 +339,7 @@ bool MainDialog::event(QEvent *event)
         const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
         const bool outer = dispatchingDatagram_;
         dispatchingDatagram_ = true;
+        holdRepaintsForAFrame();
         RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
         dispatchingDatagram_ = outer;
         if (messagesStale_ && queuedDatagrams_.load() == 0) {
@@ -337,6 +348,22 @@ bool MainDialog::event(QEvent *event)
         return true;
     }
     return QDialog::event(event);
+}
+
+void MainDialog::holdRepaintsForAFrame()
+{
+    if (repaintFrame_.isActive())
+        return;
+    list_->setUpdatesEnabled(false);
+    messageArea_->setUpdatesEnabled(false);
+    repaintFrame_.start();
+}
+
+void MainDialog::releaseRepaints()
+{
+    // Enabling them again repaints each once, with all that changed during the frame.
+    list_->setUpdatesEnabled(true);
+    messageArea_->setUpdatesEnabled(true);
 }
 
 bool MainDialog::eventFilter(QObject *watched, QEvent *event)

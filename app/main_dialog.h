@@ -10,6 +10,7 @@
 #include "widgets/hover_button.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -93,6 +94,8 @@ private:
     void createPages();
     void startNetwork();
     void reportFailure(NetFailure failure, int osError);
+    void holdRepaintsForAFrame();
+    void releaseRepaints();
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -130,6 +133,10 @@ private:
     std::atomic<int> queuedDatagrams_{0};
     bool dispatchingDatagram_ = false;
     bool messagesStale_ = false;
+    // Replies arriving one by one would have the list and the message area painted once each;
+    // while they keep coming the two are painted at most once per frame. Their contents follow
+    // every reply at once.
+    QTimer repaintFrame_;
 };
 
 } // namespace ktr

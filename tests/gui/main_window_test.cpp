@@ -189,8 +189,8 @@ TEST_F(MessageAreaTest, EachReplyAddsItsLineWithoutTheTextBeingSetAgain)
     // One at a time, as replies trickle in: each dispatch ends in a refresh of its own.
     constexpr int kReplies = 300;
     for (int reply = 0; reply < kReplies; ++reply) {
-        QCoreApplication::postEvent(dialog.get(),
-                                    new DatagramEvent(SearchReply(static_cast<std::uint8_t>(reply))));
+        QCoreApplication::postEvent(
+            dialog.get(), new DatagramEvent(SearchReply(static_cast<std::uint8_t>(reply))));
         QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
     }
     // Setting the whole text again would take the shown text out each time.
@@ -200,6 +200,20 @@ TEST_F(MessageAreaTest, EachReplyAddsItsLineWithoutTheTextBeingSetAgain)
     EXPECT_EQ(dialog->messageArea()->blockCount(), kReplies + 2);
     EXPECT_EQ(dialog->messageArea()->verticalScrollBar()->value(), 0);
     EXPECT_EQ(dialog->messageArea()->textCursor().position(), 0);
+}
+
+TEST_F(MessageAreaTest, ARepliesRowAndLineAreThereAtOnceTheirPaintingAtTheFramesEnd)
+{
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply()));
+    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    QTreeWidget *list = dialog->deviceList();
+    EXPECT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n"));
+    // Replies that follow within the frame are painted together with this one.
+    EXPECT_FALSE(list->updatesEnabled());
+    EXPECT_FALSE(dialog->messageArea()->updatesEnabled());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return list->updatesEnabled() && dialog->messageArea()->updatesEnabled(); }, 1000));
 }
 
 TEST_F(MessageAreaTest, LettersTypedIntoTheAreaAreGoneOnceTheNextReplyIsShown)
