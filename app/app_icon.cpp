@@ -1,19 +1,20 @@
 #include "app/app_icon.h"
 
 #include "res/resources.h"
+#include "widgets/icon_resources.h"
 
-#include <QFile>
+#include <QPixmap>
 
 namespace ktr {
 
 QIcon LoadResourceIcon(int resource)
 {
     InitResources();
-    const QString path = QStringLiteral(":/icons/%1.svg").arg(resource);
-    if (!QFile::exists(path)) {
-        return {};
-    }
-    return QIcon(path);
+    QIcon icon;
+    // Pixmaps, not files: QIcon::addFile asks every image-format plugin about each file.
+    for (int edge : IconResourceEdges(resource))
+        icon.addPixmap(QPixmap::fromImage(LoadIconResource(resource, QSize(edge, edge))));
+    return icon;
 }
 
 } // namespace ktr

@@ -5,7 +5,7 @@
 
 namespace ktr {
 
-// The icon with this resource number from ":/icons/<number>.svg"; null when there is none.
+// The icon with this resource number, at every size it was rendered at; null when there is none.
 QIcon LoadResourceIcon(int resource);
 
 } // namespace ktr

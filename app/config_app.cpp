@@ -1,5 +1,6 @@
 #include "app/config_app.h"
 
+#include "app/first_paint_probe.h"
 #include "app/main_dialog.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ int ConfigApp::run()
         return 1;
     }
     MainDialog dialog(state_, boxes_);
+    ExitAfterFirstPaintIfAsked(dialog);
     dialog.exec();
     // However the run ended, the receiver stops before the window goes.
     dialog.shutDownNetwork();

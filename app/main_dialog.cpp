@@ -7,8 +7,10 @@
 #include "app/device_page.h"
 #include "app/dialog_keys.h"
 #include "app/form_views.h"
+#include "app/message_area_writer.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
+#include "app/net_trace.h"
 #include "app/network_page.h"
 #include "app/screenshot.h"
 #include "app/slot_guard.h"
@@ -30,10 +32,11 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <chrono>
 
 #ifdef Q_OS_WIN
 #define NOMINMAX
@@ -49,6 +52,9 @@ constexpr int kOutcomeTickMs = 100;
 
 // Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
 Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
+
+// One frame of a 60 Hz display.
+constexpr std::chrono::milliseconds kFrame{16};
 
 QString FromUtf8(std::string_view text)
 {
@@ -93,6 +99,7 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     list_ = Control<QTreeWidget>(*this, ids::kDeviceList);
     messageArea_ = Control<MultiLineEdit>(*this, ids::kMessageArea);
     tabs_ = Control<TabControl>(*this, ids::kTabs);
+    messageWriter_ = new MessageAreaWriter(*messageArea_);
     refreshMessages();
 
     addAboutEntry();
@@ -123,6 +130,11 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
             &MainDialog::OnSearch);
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
+
+    repaintFrame_.setSingleShot(true);
+    repaintFrame_.setTimerType(Qt::PreciseTimer);
+    repaintFrame_.setInterval(kFrame);
+    connect(&repaintFrame_, &QTimer::timeout, this, &MainDialog::releaseRepaints);
 
     startNetwork();
     state_.deviceBlockRead = false;
@@ -205,10 +217,18 @@ void MainDialog::startNetwork()
         // stops the thread before it is destroyed, so the target outlives every posting. Each
         // is counted before it is posted, so the window never takes the one it dispatches for
         // the last while another is on its way.
-        receiver_ = std::make_unique<ReceiverThread>(receiveSocket_.handle(), [this](Bytes data) {
-            queuedDatagrams_.fetch_add(1);
-            QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
-        });
+        // Our own search and read requests come back to us as broadcasts; they mean nothing to
+        // the window, so they are dropped here and cost it no event.
+        receiver_ = std::make_unique<ReceiverThread>(
+            receiveSocket_.handle(),
+            [this](Bytes data) {
+                if (IsRequestFrame(data))
+                    return;
+                queuedDatagrams_.fetch_add(1);
+                QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
+            },
+            TraceDroppedDatagrams);
+        TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());
     }
     const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
     localAddress_->setText(addresses.empty() ? QString()
@@ -258,11 +278,7 @@ void MainDialog::refreshMessages()
         return;
     }
     messagesStale_ = false;
-    QString text = FromUtf8(state_.messageText.text());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    messageArea_->setPlainText(text);
-    messageArea_->moveCursor(QTextCursor::Start);
-    messageArea_->verticalScrollBar()->setValue(0);
+    messageWriter_->show(state_.messageText);
 }
 
 void MainDialog::messageBox(std::string_view text, std::string_view caption, BoxIcon icon)
@@ -324,6 +340,7 @@ bool MainDialog::event(QEvent *event)
         const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
         const bool outer = dispatchingDatagram_;
         dispatchingDatagram_ = true;
+        holdRepaintsForAFrame();
         RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
         dispatchingDatagram_ = outer;
         if (messagesStale_ && queuedDatagrams_.load() == 0) {
@@ -332,6 +349,22 @@ bool MainDialog::event(QEvent *event)
         return true;
     }
     return QDialog::event(event);
+}
+
+void MainDialog::holdRepaintsForAFrame()
+{
+    if (repaintFrame_.isActive())
+        return;
+    list_->setUpdatesEnabled(false);
+    messageArea_->setUpdatesEnabled(false);
+    repaintFrame_.start();
+}
+
+void MainDialog::releaseRepaints()
+{
+    // Enabling them again repaints each once, with all that changed during the frame.
+    list_->setUpdatesEnabled(true);
+    messageArea_->setUpdatesEnabled(true);
 }
 
 bool MainDialog::eventFilter(QObject *watched, QEvent *event)

@@ -10,6 +10,7 @@
 #include "widgets/hover_button.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -24,6 +25,7 @@ class QTreeWidget;
 namespace ktr {
 
 class DevicePage;
+class MessageAreaWriter;
 class MessageBoxes;
 class MultiLineEdit;
 class NetworkPage;
@@ -60,6 +62,7 @@ public:
     DevicePage *devicePage() const { return devicePage_; }
     QTreeWidget *deviceList() const { return list_; }
     MultiLineEdit *messageArea() const { return messageArea_; }
+    const MessageAreaWriter &messageWriter() const { return *messageWriter_; }
     TabControl *tabControl() const { return tabs_; }
     // The menu with the About entry (the window's context menu); nullptr on Windows, where the
     // entry sits in the native system menu.
@@ -92,6 +95,8 @@ private:
     void createPages();
     void startNetwork();
     void reportFailure(NetFailure failure, int osError);
+    void holdRepaintsForAFrame();
+    void releaseRepaints();
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -101,6 +106,7 @@ private:
     QLineEdit *localPort_ = nullptr;
     QTreeWidget *list_ = nullptr;
     MultiLineEdit *messageArea_ = nullptr;
+    MessageAreaWriter *messageWriter_ = nullptr; // owned by the message area
     TabControl *tabs_ = nullptr;
     NetworkPage *networkPage_ = nullptr;
     DevicePage *devicePage_ = nullptr;
@@ -123,11 +129,15 @@ private:
     QTimer *outcomeTimer_ = nullptr;
 
     // A search of a thousand devices brings a thousand datagrams, each ending in a refresh of
-    // the whole message text. While the receiver has more of them queued for this window, the
+    // the message area. While the receiver has more of them queued for this window, the
     // refreshes asked for during their dispatch are folded into one after the last of them.
     std::atomic<int> queuedDatagrams_{0};
     bool dispatchingDatagram_ = false;
     bool messagesStale_ = false;
+    // Replies arriving one by one would have the list and the message area painted once each;
+    // while they keep coming the two are painted at most once per frame. Their contents follow
+    // every reply at once.
+    QTimer repaintFrame_;
 };
 
 } // namespace ktr

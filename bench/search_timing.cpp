@@ -19,6 +19,8 @@
 
 #include <optional>
 
+#include <time.h>
+
 namespace ktr::bench {
 namespace {
 
@@ -27,6 +29,14 @@ using Clock = std::chrono::steady_clock;
 double Milliseconds(Clock::duration elapsed)
 {
     return std::chrono::duration<double, std::milli>(elapsed).count();
+}
+
+// CPU time the calling thread has used so far.
+double ThreadCpuMilliseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 class RecordingBoxes : public MessageBoxes
@@ -133,8 +143,10 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
         return sample;
     }
     QTimer::singleShot(patience, &loop, &QEventLoop::quit);
+    const double cpuBefore = ThreadCpuMilliseconds();
     search->click();
     loop.exec();
+    sample.cpuMilliseconds = ThreadCpuMilliseconds() - cpuBefore;
 
     sample.received = static_cast<std::size_t>(dialog.deviceList()->topLevelItemCount());
     if (const auto elapsed = dialog.elapsed()) {

@@ -17,6 +17,8 @@ struct SearchSample
     bool complete = false;
     // Window only: the message area showed one line per reply once the dispatch was over.
     bool messagesComplete = true;
+    // Window only: CPU time of the window's thread from the click on Search to the last row.
+    double cpuMilliseconds = 0;
     // Why the run could not be made (a socket or a message box); empty when it was made.
     std::string failure;
 };

@@ -60,3 +60,43 @@ function(ktr_add_lab_test)
         TIMEOUT ${T_TIMEOUT}
         ENVIRONMENT "KTR_SIM=$<TARGET_FILE:ktr-sim>;KTR_LAB=${PROJECT_SOURCE_DIR}/scripts/lab;${T_ENVIRONMENT}")
 endfunction()
+
+# ktr_add_icons(QRC name SIZES s1 s2 ... ICONS id1 svg1 id2 svg2 ...)
+# Renders each SVG icon to square images of the given edge lengths at build time (rsvg-convert,
+# then ktr_icon_pixels to bare RGBA pixels) and compiles them into the Qt resource `name` as
+# ":/icons/<id>/<edge>.rgba", so that the programs need neither QtSvg nor any image decoder or
+# plugin to show them. The generated C++ source of the resource is returned in the variable
+# `name`_SOURCES for the caller to add to a target; Q_INIT_RESOURCE(name) registers it.
+function(ktr_add_icons)
+    cmake_parse_arguments(I "" "QRC" "SIZES;ICONS" ${ARGN})
+    find_program(KTR_RSVG_CONVERT rsvg-convert REQUIRED)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${I_QRC}_icons)
+    set(entries "")
+    set(outputs "")
+    set(icons ${I_ICONS})
+    while(icons)
+        list(POP_FRONT icons id svg)
+        cmake_path(ABSOLUTE_PATH svg BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+        foreach(edge IN LISTS I_SIZES)
+            set(png ${dir}/${id}/${edge}.png)
+            set(pixels ${dir}/${id}/${edge}.rgba)
+            add_custom_command(OUTPUT ${pixels}
+                COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}/${id}
+                COMMAND ${KTR_RSVG_CONVERT} --width=${edge} --height=${edge} --output=${png} ${svg}
+                COMMAND ktr_icon_pixels ${png} ${pixels}
+                DEPENDS ${svg} ktr_icon_pixels
+                COMMENT "Rendering icon ${id} at ${edge} px"
+                VERBATIM)
+            list(APPEND outputs ${pixels})
+            string(APPEND entries "        <file>${id}/${edge}.rgba</file>\n")
+        endforeach()
+    endwhile()
+    set(qrc ${dir}/${I_QRC}.qrc)
+    file(CONFIGURE OUTPUT ${qrc} CONTENT
+"<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n    <qresource prefix=\"/icons\">\n${entries}    </qresource>\n</RCC>\n")
+    qt6_add_resources(sources ${qrc})
+    # rcc reads the renderings, so it runs after them.
+    add_custom_command(OUTPUT ${sources} APPEND DEPENDS ${outputs})
+    set_source_files_properties(${sources} PROPERTIES SKIP_AUTOGEN ON)
+    set(${I_QRC}_SOURCES ${sources} PARENT_SCOPE)
+endfunction()

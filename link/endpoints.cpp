@@ -64,6 +64,8 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
     // A smaller queue still works, it only holds fewer replies; no message for it.
     (void)s.setReceiveBuffer(kReceiveBufferBytes);
+    // Where the system can count what a full queue drops, the debug trace reports it.
+    (void)s.setDropCounter(true);
     // Without the bind no reply ever arrives: the user is told, with the bind message the
     // sending endpoints use, and the tool goes on.
     if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))

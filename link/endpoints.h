@@ -17,8 +17,10 @@ namespace ktr {
 
 inline constexpr int kEndpointSlots = 10;
 inline constexpr std::uint32_t kBroadcastAddress = 0xFFFFFFFFu;
-// Replies of a thousand devices answering one search must fit the receive queue.
-inline constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// Replies of twenty thousand devices answering one search must fit the receive queue: each
+// short datagram costs the kernel about a kilobyte of bookkeeping. Linux grants more than
+// net.core.rmem_max only to a process allowed to force it (root or CAP_NET_ADMIN).
+inline constexpr int kReceiveBufferBytes = 16 * 1024 * 1024;
 
 // IPv4 addresses (first octet most significant) of the host's up, non-loopback interfaces, in
 // interface order.

@@ -140,6 +140,12 @@ struct Datagram
 // Sorts a received datagram for the reply dispatch; never reads past its end.
 [[nodiscard]] Datagram ClassifyDatagram(ByteView datagram);
 
+// A request (start byte 0xAA): on port 1901 that is our own broadcast coming back, never a reply.
+inline bool IsRequestFrame(ByteView datagram)
+{
+    return !datagram.empty() && datagram[0] == kRequestStart;
+}
+
 // Reads a device MAC (bytes 4 to 9) from a request or reply; nullopt if too short.
 [[nodiscard]] std::optional<MacAddress> RequestMac(ByteView request);
 

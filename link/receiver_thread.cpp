@@ -2,6 +2,7 @@
 // sockets; each readable socket is drained and every datagram handed over as its own copy.
 #include "link/receiver_thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -143,6 +144,9 @@ struct ReceiverThread::Impl
 {
     SocketHandle receiveSocket = kNoSocket;
     Deliver deliver;
+    DropsGrew dropsGrew;
+    // The last drop count seen per socket; read and written by the thread only.
+    std::vector<std::pair<SocketHandle, std::uint32_t>> dropsSeen;
     WakeChannel wake;
 
     std::mutex mutex;
@@ -158,6 +162,7 @@ struct ReceiverThread::Impl
 
     void run();
     void drain(SocketHandle socket);
+    void noteDrops(SocketHandle socket, std::uint32_t total);
     // Takes up a new slot set or a stop request; true when the thread is to end.
     bool takeRequests(std::vector<SocketHandle> &slots, bool &slotsChanged);
 };
@@ -176,10 +181,32 @@ bool ReceiverThread::Impl::takeRequests(std::vector<SocketHandle> &slots, bool &
     return false;
 }
 
+void ReceiverThread::Impl::noteDrops(SocketHandle socket, std::uint32_t total)
+{
+    auto seen = std::find_if(dropsSeen.begin(), dropsSeen.end(),
+                             [&](const auto &entry) { return entry.first == socket; });
+    if (seen == dropsSeen.end())
+        seen = dropsSeen.insert(dropsSeen.end(), {socket, 0});
+    if (total == seen->second)
+        return;
+    // The count wraps at 2^32; the difference does too.
+    const std::uint32_t added = total - seen->second;
+    seen->second = total;
+    if (dropsGrew) {
+        try {
+            dropsGrew(added, total);
+        } catch (...) {
+            // A report that fails loses only itself.
+        }
+    }
+}
+
 void ReceiverThread::Impl::drain(SocketHandle socket)
 {
     for (int i = 0; i < kDrainBatch; ++i) {
         ReceiveResult r = ReceiveDatagram(socket);
+        if (r.dropped)
+            noteDrops(socket, *r.dropped);
         switch (r.status) {
         case ReceiveStatus::Datagram:
             // An empty datagram carries nothing to decode.
@@ -257,11 +284,12 @@ void ReceiverThread::Impl::run()
     }
 }
 
-ReceiverThread::ReceiverThread(SocketHandle receiveSocket, Deliver deliver)
+ReceiverThread::ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew)
     : impl_(std::make_unique<Impl>())
 {
     impl_->receiveSocket = receiveSocket;
     impl_->deliver = std::move(deliver);
+    impl_->dropsGrew = std::move(dropsGrew);
     if (!impl_->wake.open())
         return;
     impl_->running = true;

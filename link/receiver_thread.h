@@ -2,6 +2,7 @@
 // whole and once, as its own copy.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -18,10 +19,15 @@ public:
     // the bytes. The window posts it on to its own thread. It must not call stop or
     // setSlotSockets; an exception it throws drops that datagram only.
     using Deliver = std::function<void(Bytes datagram)>;
+    // Called on the receiver thread when the system's count of datagrams it dropped on a socket
+    // (a full receive queue) has grown: by how many since last seen, and in all. Only sockets
+    // with the drop counter on (UdpSocket::setDropCounter) report, and the system tells the count
+    // with the next datagram that arrives after the drops.
+    using DropsGrew = std::function<void(std::uint32_t added, std::uint32_t total)>;
 
     // Starts the thread at once. It blocks in poll on the receive socket and on the sockets set
     // by setSlotSockets (unicast replies to a local address land on the slot bound to it).
-    ReceiverThread(SocketHandle receiveSocket, Deliver deliver);
+    ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew = {});
     // Stops and joins the thread; no delivery happens after the destructor returns.
     ~ReceiverThread();
     ReceiverThread(const ReceiverThread &) = delete;

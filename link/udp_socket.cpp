@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #ifdef _WIN32
@@ -47,6 +48,21 @@ bool IsOversizedError([[maybe_unused]] int error)
     return false;
 #endif
 }
+
+#ifdef SO_RXQ_OVFL
+// The drop count the system attached to a received datagram, when the socket asked for it.
+std::optional<std::uint32_t> DropCount(msghdr &message)
+{
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
+            std::uint32_t count = 0;
+            std::memcpy(&count, CMSG_DATA(c), sizeof count);
+            return count;
+        }
+    }
+    return std::nullopt;
+}
+#endif
 
 SocketCallSeam &Seam()
 {
@@ -210,6 +226,17 @@ int UdpSocket::setReceiveBuffer(int bytes)
     return SetIntOption(handle_, SOL_SOCKET, SO_RCVBUF, bytes);
 }
 
+int UdpSocket::setDropCounter([[maybe_unused]] bool on)
+{
+#ifdef SO_RXQ_OVFL
+    return SetIntOption(handle_, SOL_SOCKET, SO_RXQ_OVFL, on ? 1 : 0);
+#elif defined(_WIN32)
+    return WSAENOPROTOOPT;
+#else
+    return ENOPROTOOPT;
+#endif
+}
+
 int UdpSocket::bind(std::uint32_t address, std::uint16_t port)
 {
     if (const int injected = InjectedError(SocketCall::Bind, handle_))
@@ -292,8 +319,22 @@ ReceiveResult ReceiveDatagram(SocketHandle socket)
                                  static_cast<int>(buffer.size()), 0,
                                  reinterpret_cast<sockaddr *>(&from), &fromLength);
 #else
-        const ssize_t n = ::recvfrom(socket, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                     reinterpret_cast<sockaddr *>(&from), &fromLength);
+        iovec part{buffer.data(), buffer.size()};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = fromLength;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+#ifdef SO_RXQ_OVFL
+        alignas(cmsghdr) std::array<std::uint8_t, CMSG_SPACE(sizeof(std::uint32_t))> control;
+        message.msg_control = control.data();
+        message.msg_controllen = control.size();
+#endif
+        const ssize_t n = ::recvmsg(socket, &message, MSG_DONTWAIT);
+#ifdef SO_RXQ_OVFL
+        if (n >= 0)
+            result.dropped = DropCount(message);
+#endif
 #endif
         if (n < 0) {
             const int error = LastSocketError();

@@ -55,6 +55,9 @@ public:
     // Asks for a receive queue of the given size, beyond the system's limit where the process
     // may (SO_RCVBUFFORCE on Linux).
     [[nodiscard]] int setReceiveBuffer(int bytes);
+    // Asks the system to report with each datagram how many it has dropped so far for want of
+    // room in the queue (SO_RXQ_OVFL on Linux); elsewhere returns an error and nothing changes.
+    [[nodiscard]] int setDropCounter(bool on);
     [[nodiscard]] int bind(std::uint32_t address,
                            std::uint16_t port); // address: first octet most significant
     [[nodiscard]] int sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port);
@@ -97,6 +100,8 @@ struct ReceiveResult
     ReceiveStatus status = ReceiveStatus::NothingWaiting;
     UdpSocket::Received datagram;
     int error = 0;
+    // With the drop counter on: the datagrams the system has dropped on this socket so far.
+    std::optional<std::uint32_t> dropped;
 };
 
 // Takes one datagram off the socket's queue without blocking. Serves the receiver thread, which

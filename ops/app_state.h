@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,22 +18,34 @@
 
 namespace ktr {
 
-// The text of the message area. Every line the program adds ends in CR LF.
+// The text of the message area. Every line the program adds ends in CR LF. Between two clears
+// or captures the text only grows, so a view may show it by appending what is new.
 class MessageText
 {
 public:
-    void clear() { text_.clear(); }
+    void clear()
+    {
+        text_.clear();
+        ++generation_;
+    }
     void appendLine(std::string_view line)
     {
         text_.append(line);
         text_.append("\r\n");
     }
     // Capture: the area's current text (typed letters included) becomes the message text.
-    void capture(std::string_view areaText) { text_.assign(areaText); }
+    void capture(std::string_view areaText)
+    {
+        text_.assign(areaText);
+        ++generation_;
+    }
     const std::string &text() const { return text_; }
+    // Changes at every clear and capture, never at an appended line.
+    std::uint64_t generation() const { return generation_; }
 
 private:
     std::string text_;
+    std::uint64_t generation_ = 0;
 };
 
 struct AppState

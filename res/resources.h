@@ -3,7 +3,7 @@
 
 namespace ktr {
 
-// Makes ":/icons/128.svg" available; the resource object lives in a static library, which the
+// Makes ":/icons/128/<edge>.rgba" available; the resource object lives in a static library, which the
 // linker would otherwise leave out. Safe to call more than once.
 void InitResources();
 

@@ -1,8 +1,9 @@
 #include "widgets/icon_resources.h"
 
+#include <QDir>
 #include <QFile>
-#include <QPainter>
-#include <QSvgRenderer>
+
+#include <algorithm>
 
 // The icons are compiled into this static library; the linker keeps them only when referred to.
 static void initWidgetsResources()
@@ -15,24 +16,61 @@ static void initWidgetsResources()
 }
 
 namespace ktr {
+namespace {
 
-QString IconResourcePath(int id)
+// A square rendering of the given edge; null when the resource is missing or of another size.
+QImage ReadPixels(const QString &path, int edge)
 {
-    return QStringLiteral(":/icons/%1.svg").arg(id);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray pixels = file.readAll();
+    if (pixels.size() != qsizetype(edge) * edge * 4)
+        return {};
+    // The wrapping image borrows the bytes; the conversion makes the copy it keeps.
+    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), edge, edge, edge * 4,
+                  QImage::Format_RGBA8888)
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+QString IconResourcePath(int id, int edge)
+{
+    return QStringLiteral(":/icons/%1/%2.rgba").arg(id).arg(edge);
+}
+
+QList<int> IconResourceEdges(int id)
+{
+    initWidgetsResources();
+    QList<int> edges;
+    const QDir dir(QStringLiteral(":/icons/%1").arg(id));
+    for (const QString &name : dir.entryList({QStringLiteral("*.rgba")}, QDir::Files)) {
+        bool number = false;
+        const int edge = QStringView(name).chopped(5).toInt(&number);
+        if (number && edge > 0)
+            edges.append(edge);
+    }
+    std::sort(edges.begin(), edges.end());
+    return edges;
 }
 
 QImage LoadIconResource(int id, QSize size)
 {
-    initWidgetsResources();
     if (size.isEmpty())
         return {};
-    QSvgRenderer renderer(IconResourcePath(id));
-    if (!renderer.isValid())
+    const QList<int> edges = IconResourceEdges(id);
+    if (edges.isEmpty())
         return {};
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    renderer.render(&p);
+    // Scaling down keeps the drawing sharp; only beyond the largest rendering is it scaled up.
+    const int wanted = std::max(size.width(), size.height());
+    const auto covering = std::lower_bound(edges.begin(), edges.end(), wanted);
+    const int edge = covering != edges.end() ? *covering : edges.back();
+    QImage image = ReadPixels(IconResourcePath(id, edge), edge);
+    if (image.isNull())
+        return {};
+    if (image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 

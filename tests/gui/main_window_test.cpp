@@ -25,6 +25,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -155,6 +156,95 @@ TEST_F(MessageAreaTest, DatagramEventsReachTheReplyDispatchEachWithItsOwnBytes)
     EXPECT_EQ(list->topLevelItem(1)->text(2), "000EEB123456");
     EXPECT_EQ(list->topLevelItem(1)->text(3), "288");
     EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n搜索到设备\n"));
+}
+
+// The area as a user watches it: the characters taken out of it and put into it.
+struct AreaChanges
+{
+    explicit AreaChanges(QTextDocument *document)
+    {
+        QObject::connect(document, &QTextDocument::contentsChange,
+                         [this](int, int removedNow, int addedNow) {
+                             removed += removedNow;
+                             added += addedNow;
+                         });
+    }
+    int removed = 0;
+    int added = 0;
+};
+
+void ShowAsASearchDoes(AppState &state, MainDialog &dialog)
+{
+    state.messageText.clear();
+    dialog.refreshMessages();
+    state.messageText.appendLine("搜索...");
+    dialog.refreshMessages();
+}
+
+TEST_F(MessageAreaTest, EachReplyAddsItsLineWithoutTheTextBeingSetAgain)
+{
+    ShowAsASearchDoes(state, *dialog);
+    dialog->messageArea()->verticalScrollBar()->setValue(3);
+    AreaChanges changes(dialog->messageArea()->document());
+    // One at a time, as replies trickle in: each dispatch ends in a refresh of its own.
+    constexpr int kReplies = 300;
+    for (int reply = 0; reply < kReplies; ++reply) {
+        QCoreApplication::postEvent(
+            dialog.get(), new DatagramEvent(SearchReply(static_cast<std::uint8_t>(reply))));
+        QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    }
+    // Setting the whole text again would take the shown text out each time.
+    EXPECT_EQ(changes.removed, 0);
+    EXPECT_EQ(changes.added, kReplies * QStringLiteral("搜索到设备\n").size());
+    EXPECT_EQ(messageAreaText(), "搜索...\n" + QStringLiteral("搜索到设备\n").repeated(kReplies));
+    EXPECT_EQ(dialog->messageArea()->blockCount(), kReplies + 2);
+    EXPECT_EQ(dialog->messageArea()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(dialog->messageArea()->textCursor().position(), 0);
+}
+
+TEST_F(MessageAreaTest, ARepliesRowAndLineAreThereAtOnceTheirPaintingAtTheFramesEnd)
+{
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply()));
+    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    QTreeWidget *list = dialog->deviceList();
+    EXPECT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n"));
+    // Replies that follow within the frame are painted together with this one.
+    EXPECT_FALSE(list->updatesEnabled());
+    EXPECT_FALSE(dialog->messageArea()->updatesEnabled());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return list->updatesEnabled() && dialog->messageArea()->updatesEnabled(); }, 1000));
+}
+
+TEST_F(MessageAreaTest, LettersTypedIntoTheAreaAreGoneOnceTheNextReplyIsShown)
+{
+    ShowAsASearchDoes(state, *dialog);
+    MultiLineEdit *area = dialog->messageArea();
+    area->setFocus();
+    area->moveCursor(QTextCursor::End);
+    QTest::keyClicks(area, "xy");
+    ASSERT_EQ(messageAreaText(), "搜索...\nXY");
+
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply()));
+    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
+}
+
+TEST_F(MessageAreaTest, ANewTextReplacesTheShownOneWhateverItsLength)
+{
+    state.messageText.clear();
+    state.messageText.appendLine("搜索...");
+    dialog->refreshMessages();
+    // Longer than what is shown, yet not a continuation of it.
+    state.messageText.clear();
+    state.messageText.appendLine("读取网络参数成功！");
+    dialog->refreshMessages();
+    EXPECT_EQ(messageAreaText(), "读取网络参数成功！\n");
+    // Appended lines after it are added to it; undo does not take them back out.
+    state.messageText.appendLine("读取设备参数成功！");
+    dialog->refreshMessages();
+    EXPECT_EQ(messageAreaText(), "读取网络参数成功！\n读取设备参数成功！\n");
+    EXPECT_FALSE(dialog->messageArea()->document()->isUndoAvailable());
 }
 
 using AboutTest = MainWindowTest;

@@ -3,6 +3,7 @@
 #include "gui_support.h"
 
 #include "app/control_ids.h"
+#include "app/datagram_event.h"
 #include "link/endpoints.h"
 #include "link/udp_socket.h"
 
@@ -72,6 +73,34 @@ TEST_F(NetworkLayerTest, SearchOpensOneSlotPerAddressAndEmptiesTheList)
     ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 5000));
     EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Counts the datagram events that reach the window.
+class DatagramEvents : public QObject
+{
+public:
+    explicit DatagramEvents(QObject &target) { target.installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == DatagramEvent::kType)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(NetworkLayerTest, OurOwnSearchComingBackCostsTheWindowNoEvent)
+{
+    DatagramEvents events(*dialog);
+    search();
+    SendAsDevice(SearchReply());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 5000));
+    // Time for the looped-back request, sent before the reply, to have arrived too.
+    QTest::qWait(100);
+    EXPECT_EQ(events.count, 1);
+    EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
 }
 
 TEST_F(NetworkLayerTest, UnicastRepliesToASlotSocketAreReadToo)

@@ -145,14 +145,32 @@ TEST_P(IgnoredDatagramLab, ChangesNothingButTheRefresh)
 INSTANTIATE_TEST_SUITE_P(
     Datagrams, IgnoredDatagramLab,
     ::testing::Values(
-        // A search request such as our own looped back; sent to the PC alone, since a broadcast
-        // would also reach the simulator, which would answer it.
-        Ignored{"OwnSearchRequest", "AA 00 01 02 02", kLabPc0},
         // The acknowledgements of a settings write, a factory reset and a MAC write.
         Ignored{"NetworkWriteAck", "55 00 07 04 00 0E EB 00 00 01 FE", kBroadcastAddress},
         Ignored{"FactoryResetAck", "55 00 07 06 00 0E EB 00 00 01 00", kBroadcastAddress},
         Ignored{"MacWriteAck", "55 00 07 0F 00 0E EB 00 00 01 09", kBroadcastAddress}),
     [](const ::testing::TestParamInfo<Ignored> &info) { return std::string(info.param.name); });
+
+using EchoLab = GuiLab;
+
+TEST_F(EchoLab, OurOwnRequestComingBackChangesNothingNotEvenTheMessageArea)
+{
+    startSim(1);
+    search();
+    ASSERT_TRUE(waitForRows(1));
+    const QString shown = messages();
+    scribbleInMessageArea();
+    // A search request such as our own looped back; sent to the PC alone, since a broadcast
+    // would also reach the simulator, which would answer it. The window never hears of it, so
+    // the letter typed stays.
+    UdpSocket device = LabSocket(LabHost::Dev, kLabDev0);
+    ASSERT_TRUE(device.isValid());
+    ASSERT_EQ(device.sendTo(Hex("AA 00 01 02 02"), kLabPc0, kPort), 0);
+    QTest::qWait(200);
+    EXPECT_EQ(messages(), shown + "Z");
+    EXPECT_EQ(rows(), 1);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
 
 class PortHeldLab : public GuiLab
 {

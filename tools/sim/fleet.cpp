@@ -97,7 +97,7 @@ Fleet::Fleet(const FleetOptions &options)
     }
 }
 
-Handling Fleet::handle(ByteView request, SimClock::time_point now)
+Handling Fleet::handle(ByteView request, SimClock::time_point now, const EarlyOutput &early)
 {
     Handling out;
     const Request r = CheckRequest(request);
@@ -117,6 +117,8 @@ Handling Fleet::handle(ByteView request, SimClock::time_point now)
             const SearchReply reply{device.announcedIp(), replyMac(device), device.firmware,
                                     kDeviceName};
             answer(device, "search", EncodeSearchReply(reply), now, out);
+            if (early && out.replies.size() >= kEarlyBatch)
+                early(out);
         }
         return out;
     }

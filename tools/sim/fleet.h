@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,19 @@ struct Handling
     std::vector<std::string> lines;
 };
 
+// Takes what a search of many devices has produced so far (and may empty it), so that the first
+// replies leave before the last ones are built.
+using EarlyOutput = std::function<void(Handling &)>;
+
 class Fleet
 {
 public:
+    // A search hands its output to the early output after this many replies.
+    static constexpr std::size_t kEarlyBatch = 256;
+
     explicit Fleet(const FleetOptions &options);
 
-    Handling handle(ByteView request, SimClock::time_point now);
+    Handling handle(ByteView request, SimClock::time_point now, const EarlyOutput &early = {});
 
     std::size_t size() const { return devices_.size(); }
     const SimDevice &device(std::size_t index) const { return devices_.at(index); }

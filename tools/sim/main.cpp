@@ -10,6 +10,7 @@
 #include "link/endpoints.h"
 #include "ops/text_convert.h"
 #include "tools/sim/fleet.h"
+#include "tools/sim/sim_log.h"
 #include "tools/sim/sim_options.h"
 #include "tools/sim/sim_socket.h"
 
@@ -22,13 +23,6 @@ void OnStopSignal(int)
     gStop = 1;
 }
 
-void PrintLine(const std::string &line)
-{
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 // A reply waiting for its time, with where it goes.
 struct Pending
 {
@@ -36,6 +30,7 @@ struct Pending
     std::uint32_t address = 0;
     int interfaceIndex = 0;
 };
+using PendingReplies = std::multimap<ktr::SimClock::time_point, Pending>;
 
 // The signals stay blocked except inside ppoll, so a stop request cannot slip in between the
 // check of the flag and the wait.
@@ -55,21 +50,37 @@ bool InstallStopSignals(sigset_t &waitMask)
     return sigprocmask(SIG_BLOCK, &blocked, &waitMask) == 0;
 }
 
-void SendDue(ktr::SimSocket &socket, std::multimap<ktr::SimClock::time_point, Pending> &pending)
+// Sends the replies that are due, in one batch, oldest first.
+void SendDue(ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log)
 {
-    const auto now = ktr::SimClock::now();
-    while (!pending.empty() && pending.begin()->first <= now) {
-        const Pending &p = pending.begin()->second;
-        const int error = socket.send(p.datagram, p.address, ktr::kPort, p.interfaceIndex);
-        if (error != 0) {
-            std::fprintf(stderr, "ktr-sim: send to %s failed: %s\n",
-                         ktr::FormatDottedAddress(p.address).c_str(), std::strerror(error));
-        }
-        pending.erase(pending.begin());
+    const auto due = pending.upper_bound(ktr::SimClock::now());
+    if (due == pending.begin())
+        return;
+    std::vector<ktr::AddressedDatagram> batch;
+    for (auto it = pending.begin(); it != due; ++it) {
+        const Pending &p = it->second;
+        batch.push_back({p.datagram, p.address, ktr::kPort, p.interfaceIndex});
+    }
+    const ktr::BatchResult result = socket.sendBatch(batch);
+    if (result.failed > 0) {
+        std::fprintf(stderr, "ktr-sim: %zu of %zu replies not sent: %s\n", result.failed,
+                     batch.size(), std::strerror(result.lastError));
+    }
+    log.repliesSent(batch.size() - result.failed, result.failed);
+    pending.erase(pending.begin(), due);
+}
+
+// Queues the replies of a request for their time, to the requester or by broadcast.
+void Schedule(ktr::Handling &handling, const ktr::ReceivedRequest &request, PendingReplies &pending)
+{
+    for (ktr::Outgoing &out : handling.replies) {
+        const std::uint32_t to =
+            out.delivery == ktr::Delivery::Unicast ? request.from : ktr::kBroadcastAddress;
+        pending.emplace(out.sendAt, Pending{std::move(out.datagram), to, request.interfaceIndex});
     }
 }
 
-int WaitMilliseconds(const std::multimap<ktr::SimClock::time_point, Pending> &pending)
+int WaitMilliseconds(const PendingReplies &pending)
 {
     if (pending.empty())
         return -1;
@@ -104,10 +115,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "ktr-sim: %s\n", failure.c_str());
         return 1;
     }
-    PrintLine("ready: " + std::to_string(fleet.size()) +
-              " devices on 0.0.0.0:" + std::to_string(ktr::kPort));
+    ktr::SimLog log(stdout, parsed.options->quiet);
+    log.announce("ready: " + std::to_string(fleet.size()) +
+                 " devices on 0.0.0.0:" + std::to_string(ktr::kPort));
 
-    std::multimap<ktr::SimClock::time_point, Pending> pending;
+    PendingReplies pending;
     while (!gStop) {
         pollfd p{socket.handle(), POLLIN, 0};
         timespec timeout{};
@@ -119,20 +131,22 @@ int main(int argc, char **argv)
             auto request = socket.receive();
             if (!request)
                 break;
-            const auto now = ktr::SimClock::now();
-            ktr::Handling handling = fleet.handle(request->data, now);
-            for (const std::string &line : handling.lines)
-                PrintLine(line);
-            for (ktr::Outgoing &out : handling.replies) {
-                const std::uint32_t to =
-                    out.delivery == ktr::Delivery::Unicast ? request->from : ktr::kBroadcastAddress;
-                pending.emplace(out.sendAt,
-                                Pending{std::move(out.datagram), to, request->interfaceIndex});
-            }
-            SendDue(socket, pending);
+            // The replies leave before their log lines are even gathered.
+            const auto take = [&](ktr::Handling &handling) {
+                Schedule(handling, *request, pending);
+                SendDue(socket, pending, log);
+                log.request(handling.lines);
+                handling.replies.clear();
+                handling.lines.clear();
+            };
+            ktr::Handling handling = fleet.handle(request->data, ktr::SimClock::now(), take);
+            take(handling);
+            log.requestDone();
         }
-        SendDue(socket, pending);
+        SendDue(socket, pending, log);
+        // Nothing is waiting to be received: time to write the log.
+        log.flush();
     }
-    PrintLine("stopped");
+    log.announce("stopped");
     return 0;
 }

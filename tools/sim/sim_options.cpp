@@ -115,6 +115,10 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
             f.unicast = DeviceSet::all();
             continue;
         }
+        if (arg == "--quiet") {
+            o.quiet = true;
+            continue;
+        }
         const auto it = withValue.find(arg);
         if (it == withValue.end()) {
             result.error = "unknown option " + std::string(arg);
@@ -150,8 +154,9 @@ std::string SimHelpText()
     return R"(Usage: ktr-sim [options]
 Simulates KTR-4410-HT-LAN devices on UDP port 1901. Receives on 0.0.0.0:1901 and answers
 from the address of the interface each request came in on; a device's IP lives in its
-replies only. Prints "ready" once listening, then one line per handled request.
-SIGINT or SIGTERM end it with exit code 0.
+replies only. Prints "ready" once listening, then one line per device and handled request,
+written once the replies have left and no request is waiting. SIGINT or SIGTERM end it
+with exit code 0.
 
 Devices (device k counts from 0):
   --devices N          number of devices, 1 to 100000 (default 1)
@@ -194,6 +199,9 @@ Factory settings of device k:
 A search reply carries the static IP of the network settings when static mode is set,
 otherwise the device's own IP. A factory reset keeps the MAC.
 
+Output:
+  --quiet              instead of the lines per request, one line per busy spell:
+                       "summary: R requests, S replies sent[, F not sent]"
   -h, --help           this text
 )";
 }

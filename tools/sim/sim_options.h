@@ -13,6 +13,7 @@ namespace ktr {
 struct SimOptions
 {
     FleetOptions fleet;
+    bool quiet = false; // a summary of each busy spell instead of a line per device and request
     bool help = false;
 };
 

@@ -1,6 +1,7 @@
 // Linux socket calls of the simulator.
 #include "tools/sim/sim_socket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ktr {
 namespace {
@@ -92,46 +94,125 @@ std::optional<ReceivedRequest> SimSocket::receive()
     return r;
 }
 
-int SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port,
-                    int interfaceIndex)
+namespace {
+
+// A message header for one datagram; pktinfo names the outgoing interface when it is known.
+struct OutgoingMessage
 {
     sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(address);
-    iovec iov{const_cast<std::uint8_t *>(datagram.data()), datagram.size()};
+    iovec part{};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
-    msghdr msg{};
-    msg.msg_name = &to;
-    msg.msg_namelen = sizeof to;
-    msg.msg_iov = &iov;
+};
+
+void Prepare(const AddressedDatagram &d, OutgoingMessage &m, msghdr &msg)
+{
+    m.to.sin_family = AF_INET;
+    m.to.sin_port = htons(d.port);
+    m.to.sin_addr.s_addr = htonl(d.address);
+    m.part = iovec{const_cast<std::uint8_t *>(d.datagram.data()), d.datagram.size()};
+    msg = msghdr{};
+    msg.msg_name = &m.to;
+    msg.msg_namelen = sizeof m.to;
+    msg.msg_iov = &m.part;
     msg.msg_iovlen = 1;
     // The limited broadcast has no route; naming the interface sends it there, from that
     // interface's own address.
-    if (interfaceIndex > 0) {
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
+    if (d.interfaceIndex > 0) {
+        msg.msg_control = m.control;
+        msg.msg_controllen = sizeof m.control;
         cmsghdr *c = CMSG_FIRSTHDR(&msg);
         c->cmsg_level = IPPROTO_IP;
         c->cmsg_type = IP_PKTINFO;
         c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
         in_pktinfo info{};
-        info.ipi_ifindex = interfaceIndex;
+        info.ipi_ifindex = d.interfaceIndex;
         std::memcpy(CMSG_DATA(c), &info, sizeof info);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (true) {
-        if (::sendmsg(fd_, &msg, MSG_DONTWAIT) >= 0)
-            return 0;
+}
+
+bool IsQueueFull(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == ENOBUFS || error == EINTR;
+}
+
+// Waits a little for room in the send queue; false once the deadline has passed.
+bool WaitForRoom(int fd, int error, std::chrono::steady_clock::time_point deadline)
+{
+    if (std::chrono::steady_clock::now() >= deadline)
+        return false;
+    pollfd p{fd, POLLOUT, 0};
+    // ENOBUFS does not wake poll; a short sleep-like wait bounds the retry rate.
+    ::poll(&p, 1, error == ENOBUFS ? 1 : 10);
+    return true;
+}
+
+#ifdef __linux__
+// Linux sends many datagrams per call; the kernel takes at most this many (UIO_MAXIOV).
+constexpr std::size_t kMessagesPerCall = 1024;
+using Header = mmsghdr;
+
+msghdr &MessageOf(Header &header)
+{
+    header.msg_len = 0;
+    return header.msg_hdr;
+}
+
+int SendSome(int fd, Header *headers, std::size_t count)
+{
+    return ::sendmmsg(fd, headers, static_cast<unsigned>(count), MSG_DONTWAIT);
+}
+#else
+// Elsewhere (no sendmmsg) one datagram per call.
+constexpr std::size_t kMessagesPerCall = 1;
+using Header = msghdr;
+
+msghdr &MessageOf(Header &header)
+{
+    return header;
+}
+
+int SendSome(int fd, Header *headers, std::size_t)
+{
+    return ::sendmsg(fd, headers, MSG_DONTWAIT) >= 0 ? 1 : -1;
+}
+#endif
+
+} // namespace
+
+int SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port,
+                    int interfaceIndex)
+{
+    const AddressedDatagram one{datagram, address, port, interfaceIndex};
+    return sendBatch(std::span(&one, 1)).lastError;
+}
+
+BatchResult SimSocket::sendBatch(std::span<const AddressedDatagram> batch)
+{
+    BatchResult result;
+    // A full queue is waited on for at most a second without progress.
+    constexpr auto kPatience = std::chrono::seconds(1);
+    auto deadline = std::chrono::steady_clock::now() + kPatience;
+    std::vector<OutgoingMessage> messages(std::min(batch.size(), kMessagesPerCall));
+    std::vector<Header> headers(messages.size());
+    for (std::size_t done = 0; done < batch.size();) {
+        const std::size_t count = std::min(batch.size() - done, kMessagesPerCall);
+        for (std::size_t i = 0; i < count; ++i)
+            Prepare(batch[done + i], messages[i], MessageOf(headers[i]));
+        const int sent = SendSome(fd_, headers.data(), count);
+        if (sent > 0) {
+            done += static_cast<std::size_t>(sent);
+            deadline = std::chrono::steady_clock::now() + kPatience;
+            continue;
+        }
+        // The first datagram of the call failed: wait for room, or give that one up.
         const int error = errno;
-        if (error != EAGAIN && error != EWOULDBLOCK && error != ENOBUFS && error != EINTR)
-            return error;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return error;
-        pollfd p{fd_, POLLOUT, 0};
-        // ENOBUFS does not wake poll; a short sleep-like wait bounds the retry rate.
-        ::poll(&p, 1, error == ENOBUFS ? 1 : 10);
+        if (IsQueueFull(error) && WaitForRoom(fd_, error, deadline))
+            continue;
+        ++result.failed;
+        result.lastError = error;
+        ++done;
     }
+    return result;
 }
 
 } // namespace ktr

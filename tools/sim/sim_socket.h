@@ -2,8 +2,10 @@
 // came in on and sends the replies out of that interface (Linux IP_PKTINFO).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "link/frame.h"
@@ -16,6 +18,22 @@ struct ReceivedRequest
     std::uint32_t from = 0; // first octet most significant
     std::uint16_t fromPort = 0;
     int interfaceIndex = 0;
+};
+
+// One datagram of a batch, with where it goes.
+struct AddressedDatagram
+{
+    ByteView datagram;
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+    int interfaceIndex = 0;
+};
+
+// What sending a batch came to: how many datagrams could not be sent, and the last error.
+struct BatchResult
+{
+    std::size_t failed = 0;
+    int lastError = 0;
 };
 
 class SimSocket
@@ -36,6 +54,9 @@ public:
     // EAGAIN) for at most a second. Returns 0 or the errno of the failure.
     [[nodiscard]] int send(ByteView datagram, std::uint32_t address, std::uint16_t port,
                            int interfaceIndex);
+    // Sends the datagrams in order, as few system calls as the system allows (sendmmsg on
+    // Linux, one send each elsewhere), waiting on a full queue as send does.
+    BatchResult sendBatch(std::span<const AddressedDatagram> batch);
 
 private:
     int fd_ = -1;

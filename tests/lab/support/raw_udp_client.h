@@ -21,8 +21,8 @@ struct ClientDatagram
 class RawUdpClient
 {
 public:
-    // Receive queue large enough for a thousand replies to one search.
-    static constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
+    // Receive queue as large as the tool's own, for twenty thousand replies to one search.
+    static constexpr int kReceiveBufferBytes = 16 * 1024 * 1024;
 
     RawUdpClient() = default;
     ~RawUdpClient();

@@ -20,7 +20,7 @@ std::string SimProcess::start(const std::vector<std::string> &args, LabHost host
 {
     if (running())
         return "simulator already running";
-    const std::string sim = SimBinary();
+    const std::string sim = program_.empty() ? SimBinary() : program_;
     if (sim.empty())
         return "KTR_SIM is not set (the lab tests run through ctest or scripts/lab exec)";
     std::vector<std::string> argv{"ip", "netns", "exec", LabNamespace(host), sim};

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <sys/types.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/lab/support/lab_env.h"
@@ -22,8 +23,9 @@ public:
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
 
-    // Runs `ip netns exec <host's namespace> $KTR_SIM args...` and waits for its "ready"
-    // line. Returns an empty string or what went wrong (the process is stopped then).
+    // Runs `ip netns exec <host's namespace> $KTR_SIM args...` (or the program set with
+    // setProgram) and waits for its "ready" line. Returns an empty string or what went wrong
+    // (the process is stopped then).
     std::string start(const std::vector<std::string> &args, LabHost host = LabHost::Dev,
                       std::chrono::milliseconds readyTimeout = std::chrono::seconds(10));
 
@@ -42,11 +44,14 @@ public:
     // signal number for a killed process, or -1 when nothing was running.
     int stop(std::chrono::milliseconds timeout = std::chrono::seconds(5));
     bool running() const { return pid_ > 0; }
+    // Another program that speaks like the simulator: "ready", lines, ends on SIGTERM.
+    void setProgram(std::string path) { program_ = std::move(path); }
 
 private:
     void readOutput(int fd);
     std::size_t countLinesLocked(std::string_view text) const;
 
+    std::string program_;
     pid_t pid_ = -1;
     std::thread reader_;
     mutable std::mutex mutex_;

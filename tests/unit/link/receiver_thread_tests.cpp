@@ -134,6 +134,43 @@ TEST_F(KTR_RECEIVER_SUITE, ReceiveSocketQueueHoldsAThousandRepliesWhileTheWindow
     ExpectEachOnce(sink.datagrams(), kCount, 120);
 }
 
+TEST_F(KTR_RECEIVER_SUITE, WhatAFullQueueDroppedIsReportedInFull)
+{
+    // A queue of a few kilobytes, filled before anything reads it, must drop most of a burst.
+    UdpSocket small;
+    ASSERT_EQ(small.create(), 0);
+    ASSERT_EQ(small.setReceiveBuffer(4096), 0);
+    if (small.setDropCounter(true) != 0)
+        GTEST_SKIP() << "this system does not count a socket's dropped datagrams";
+    ASSERT_EQ(small.bind(Loopback(1), 0), 0);
+    constexpr std::uint32_t kCount = 300;
+    for (std::uint32_t n = 0; n < kCount; ++n)
+        sendTo(small, Numbered(n, 120));
+
+    std::atomic<std::uint32_t> added{0};
+    std::atomic<std::uint32_t> total{0};
+    std::atomic<int> reports{0};
+    ReceiverThread receiver(small.handle(), collect(), [&](std::uint32_t more, std::uint32_t all) {
+        added += more;
+        total = all;
+        ++reports;
+    });
+    ASSERT_TRUE(sink.waitFor(1));
+    std::this_thread::sleep_for(kQuiet);
+    // The system tells the count with the first datagram queued after the drops.
+    const std::size_t beforeNext = sink.size();
+    sendTo(small, Numbered(kCount, 120));
+    ASSERT_TRUE(sink.waitFor(beforeNext + 1));
+    std::this_thread::sleep_for(kQuiet);
+
+    // Every datagram sent was either handed over or counted as dropped, and reported once.
+    const auto delivered = static_cast<std::uint32_t>(sink.size());
+    ASSERT_LT(delivered, kCount);
+    EXPECT_EQ(total.load(), kCount + 1 - delivered);
+    EXPECT_EQ(added.load(), total.load());
+    EXPECT_EQ(reports.load(), 1);
+}
+
 TEST_F(KTR_RECEIVER_SUITE, UnicastToALocalAddressIsReadFromItsSlotSocket)
 {
     UdpSocket tool = OpenReceiveSocket({});

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <vector>
 
 #include "ops/search_reply.h"
 #include "tools/sim/fleet.h"
@@ -54,6 +56,31 @@ TEST(Fleet, SearchGetsOneReplyPerDevice)
     }
     EXPECT_EQ(h.lines[2], "dev 2 00-0E-EB-00-00-03 search -> reply " +
                               std::to_string(h.replies[2].datagram.size()) + " bytes broadcast");
+}
+
+TEST(Fleet, ALargeSearchHandsItsRepliesOnInOrderWhileItIsStillBuildingThem)
+{
+    constexpr std::size_t kDevices = 2 * Fleet::kEarlyBatch + 10;
+    Fleet fleet(Options(kDevices));
+    std::vector<std::size_t> parts;
+    std::vector<Outgoing> replies;
+    std::size_t lines = 0;
+    const auto take = [&](Handling &h) {
+        parts.push_back(h.replies.size());
+        EXPECT_EQ(h.lines.size(), h.replies.size());
+        lines += h.lines.size();
+        std::move(h.replies.begin(), h.replies.end(), std::back_inserter(replies));
+        h.replies.clear();
+        h.lines.clear();
+    };
+    Handling rest = fleet.handle(EncodeSearchRequest(), kNow, take);
+    take(rest);
+
+    EXPECT_EQ(parts, (std::vector<std::size_t>{Fleet::kEarlyBatch, Fleet::kEarlyBatch, 10}));
+    ASSERT_EQ(replies.size(), kDevices);
+    EXPECT_EQ(lines, kDevices);
+    for (std::size_t k = 0; k < kDevices; ++k)
+        EXPECT_EQ(DecodeSearchReply(replies[k].datagram).ip, 0xC0A8000Au + k);
 }
 
 TEST(Fleet, ReadNetworkAnswersWithTheBlockAtOffsetTen)

@@ -25,6 +25,8 @@ TEST(SimOptions, FullCommandLine)
     EXPECT_EQ(f.restart, std::chrono::milliseconds(200));
     EXPECT_TRUE(f.unicast.contains(0) && f.unicast.contains(999));
     EXPECT_FALSE(parsed.options->help);
+    EXPECT_FALSE(parsed.options->quiet);
+    EXPECT_TRUE(Parse({"--quiet", "--devices", "5"}).options->quiet);
 }
 
 TEST(SimOptions, MixedDeliveryAndDelayAlone)
@@ -68,7 +70,7 @@ TEST(SimOptions, HelpNamesEveryOption)
     for (const char *option :
          {"--devices", "--ip", "--mac", "--firmware", "--restart-ms", "--unicast ",
           "--unicast-every", "--unicast-devices", "--drop", "--delay ", "--delay-ms", "--duplicate",
-          "--bad-crc", "--short-reply", "--wrong-mac", "--ignore-writes", "--help"})
+          "--bad-crc", "--short-reply", "--wrong-mac", "--ignore-writes", "--quiet", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -1,0 +1,74 @@
+#include "app/message_area_writer.h"
+
+#include "app/multi_line_edit.h"
+#include "ops/app_state.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace ktr {
+namespace {
+
+// The area holds lines ended by LF; the message text's lines end in CR LF.
+QString AreaText(std::string_view text)
+{
+    QString converted = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    converted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return converted;
+}
+
+} // namespace
+
+MessageAreaWriter::MessageAreaWriter(MultiLineEdit &area)
+    : QObject(&area)
+    , area_(area)
+{
+    // Typing, pasting or deleting in the area makes what it shows differ from the text.
+    connect(area_.document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!writing_)
+            areaChanged_ = true;
+    });
+}
+
+void MessageAreaWriter::show(const MessageText &text)
+{
+    const bool extendsShown = shownOnce_ && !areaChanged_ &&
+                              text.generation() == shownGeneration_ &&
+                              text.text().size() >= shownBytes_;
+    writing_ = true;
+    if (extendsShown)
+        append(text);
+    else
+        rebuild(text);
+    writing_ = false;
+    shownOnce_ = true;
+    areaChanged_ = false;
+    shownGeneration_ = text.generation();
+    shownBytes_ = text.text().size();
+    area_.moveCursor(QTextCursor::Start);
+    area_.verticalScrollBar()->setValue(0);
+}
+
+void MessageAreaWriter::rebuild(const MessageText &text)
+{
+    ++rebuilds_;
+    area_.setPlainText(AreaText(text.text()));
+}
+
+void MessageAreaWriter::append(const MessageText &text)
+{
+    const std::string_view added = std::string_view(text.text()).substr(shownBytes_);
+    if (added.empty())
+        return;
+    ++appends_;
+    QTextDocument &document = *area_.document();
+    // Appended lines are not the user's edits: like a fresh text, they leave nothing to undo.
+    document.setUndoRedoEnabled(false);
+    QTextCursor end(&document);
+    end.movePosition(QTextCursor::End);
+    end.insertText(AreaText(added));
+    document.setUndoRedoEnabled(true);
+}
+
+} // namespace ktr

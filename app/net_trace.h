@@ -1,0 +1,18 @@
+// The network debug trace of the window: off by default, on with
+// QT_LOGGING_RULES="ktr.net.debug=true".
+#pragma once
+
+#include <QLoggingCategory>
+
+#include <cstdint>
+
+namespace ktr {
+
+Q_DECLARE_LOGGING_CATEGORY(lcNet)
+
+// The size of the receive queue the system granted against the size asked for.
+void TraceReceiveQueue(int askedBytes, int grantedBytes);
+// Datagrams the system dropped because the receive queue was full.
+void TraceDroppedDatagrams(std::uint32_t added, std::uint32_t total);
+
+} // namespace ktr
