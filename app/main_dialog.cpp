@@ -14,7 +14,9 @@
 #include "app/template_builder.h"
 #include "app/tree_device_list.h"
 #include "app/widget_page.h"
+#include "app/window_placement.h"
 #include "ops/control_ids.h"
+#include "ops/mac_text.h"
 #include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
@@ -30,6 +32,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -118,8 +121,12 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     ui_.emplace(Ui{state_, *this, *listAdapter_, *networkAdapter_, *deviceAdapter_});
     networkPage_->bind(*ui_);
     devicePage_->bind(*ui_);
-    connect(Control<QPushButton>(*this, ids::kSearch), &QPushButton::clicked, this,
-            &MainDialog::OnSearch);
+    auto *search = Control<QPushButton>(*this, ids::kSearch);
+    connect(search, &QPushButton::clicked, this, &MainDialog::OnSearch);
+    // Searching is the first step of every use; the help text that says how to go on is gone
+    // after the first search, so the list says it too.
+    search->setFocus();
+    list_->setToolTip(QStringLiteral("双击列表中的设备，读取并配置它的参数"));
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
 
@@ -229,8 +236,27 @@ void MainDialog::shutDownNetwork()
 
 void MainDialog::reportFailure(NetFailure failure, int osError)
 {
+    if (!shown_) {
+        heldFailures_.emplace_back(failure, osError);
+        return;
+    }
+    showFailure(failure, osError);
+}
+
+void MainDialog::showFailure(NetFailure failure, int osError)
+{
+    // Without port 1901 the tool cannot work at all: a warning, not a notice.
+    const BoxIcon icon = failure == NetFailure::ReceiveBind ? BoxIcon::Exclamation : BoxIcon::None;
     boxes_.show(this, FromUtf8(FailureMessage(failure, osError)),
-                QCoreApplication::applicationName(), BoxIcon::None);
+                QCoreApplication::applicationName(), icon);
+}
+
+void MainDialog::showHeldFailures()
+{
+    const auto held = std::exchange(heldFailures_, {});
+    for (const auto &[failure, osError] : held) {
+        showFailure(failure, osError);
+    }
 }
 
 void MainDialog::refreshEndpoints()
@@ -287,7 +313,23 @@ void MainDialog::OnSearch()
 
 void MainDialog::OnDblclkDeviceList()
 {
+    const int row = listAdapter_->selectedRow();
     RunGuarded([this] { ktr::OnDblclkDeviceList(*ui_); });
+    if (row >= 0) {
+        listAdapter_->markTarget(row);
+        target_ = QStringLiteral("%1 (%2)").arg(FromUtf8(FormatMacPlain(state_.SelectedDeviceMac)),
+                                                list_->topLevelItem(row)->text(0));
+    }
+}
+
+void MainDialog::noteDeviceBlockShown(int shownBefore)
+{
+    if (state_.deviceBlocksShown == shownBefore) {
+        return;
+    }
+    // The read went to the device last double-clicked; before any, to MAC 000000000000.
+    devicePage_->showSource(target_.isEmpty() ? FromUtf8(FormatMacPlain(state_.SelectedDeviceMac))
+                                              : target_);
 }
 
 void MainDialog::OnSelchangeTab()
@@ -323,12 +365,20 @@ bool MainDialog::event(QEvent *event)
         const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
         const bool outer = dispatchingDatagram_;
         dispatchingDatagram_ = true;
+        const int shownBefore = state_.deviceBlocksShown;
         RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
+        noteDeviceBlockShown(shownBefore);
         dispatchingDatagram_ = outer;
         if (messagesStale_ && queuedDatagrams_.load() == 0) {
             refreshMessages();
         }
         return true;
+    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && shown_ &&
+        frameGeometry().size() != placedFrame_) {
+        // The window manager has framed the window since it was placed: centre it again with
+        // its frame and title bar.
+        placedFrame_ = PlaceInAvailableArea(*this);
     }
     return QDialog::event(event);
 }
@@ -353,6 +403,18 @@ void MainDialog::closeEvent(QCloseEvent *event)
         networkStackHeld_ = false;
     }
     QDialog::closeEvent(event);
+}
+
+void MainDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (shown_ || event->spontaneous()) {
+        return;
+    }
+    shown_ = true;
+    placedFrame_ = PlaceInAvailableArea(*this);
+    // Start-up failures wait until the window is on the screen, so their boxes stand over it.
+    QTimer::singleShot(0, this, &MainDialog::showHeldFailures);
 }
 
 void MainDialog::keyPressEvent(QKeyEvent *event)

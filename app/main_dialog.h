@@ -15,6 +15,8 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -78,6 +80,7 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 #ifdef Q_OS_WIN
@@ -91,6 +94,9 @@ private:
     void createPages();
     void startNetwork();
     void reportFailure(NetFailure failure, int osError);
+    void showFailure(NetFailure failure, int osError);
+    void showHeldFailures();
+    void noteDeviceBlockShown(int shownBefore);
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -104,6 +110,14 @@ private:
     NetworkPage *networkPage_ = nullptr;
     DevicePage *devicePage_ = nullptr;
     QMenu *systemMenu_ = nullptr;
+    // Failures of the start-up are shown over the window once it is on the screen.
+    std::vector<std::pair<NetFailure, int>> heldFailures_;
+    bool shown_ = false;
+    // The frame size the window was last centred with; a new one means the window manager
+    // has framed it since.
+    QSize placedFrame_;
+    // The device the commands go to, as the list showed it: "MAC (IP)".
+    QString target_;
     // They take over page buttons once the pages exist; destroyed before the pages are.
     HoverButton firstHoverButton_;
     HoverButton secondHoverButton_;

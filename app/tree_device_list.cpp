@@ -43,4 +43,16 @@ std::string TreeDeviceList::cellText(int row, int column) const
     return item->text(column).toStdString();
 }
 
+void TreeDeviceList::markTarget(int row)
+{
+    for (int i = 0; i < list_.topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = list_.topLevelItem(i);
+        for (int column = 0; column < list_.columnCount(); ++column) {
+            QFont font = item->font(column);
+            font.setBold(i == row);
+            item->setFont(column, font);
+        }
+    }
+}
+
 } // namespace ktr

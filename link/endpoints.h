@@ -39,7 +39,7 @@ enum class NetFailure {
     ReceiveSocket,    // "套接字错误,请检查错误并重新打开软件"
     ReceiveBroadcast, // "设置规则失败1"
     ReceiveReuse,     // "设置规则失败2"
-    ReceiveBind,   // "绑定SOCKET出错 -1  错误代码 N": without it no reply would ever arrive
+    ReceiveBind,   // port 1901 cannot be had: in plain words, with the system's error text
     SlotSocket,    // "套接字创建失败"
     SlotBroadcast, // "设置socket规则失败"
     SlotReuse,     // "设置socket规则失败2"
@@ -47,7 +47,7 @@ enum class NetFailure {
     Send,          // "端口被占用"
     PortShared,    // another program already holds port 1901: replies may go to it
 };
-// The exact message text of a failure; osError fills the bind message's error code.
+// The message text of a failure; osError fills in the bind messages' error code and text.
 std::string FailureMessage(NetFailure failure, int osError);
 
 // Called for every failure; the window shows a message box and carries on.

@@ -65,6 +65,7 @@ void OnWriteDeviceBlock(Ui &ui)
 void ShowDeviceBlock(Ui &ui)
 {
     ui.state.deviceBlockRead = true;
+    ++ui.state.deviceBlocksShown;
     const DeviceBlock &block = ui.state.deviceBlock;
     Page &page = ui.devicePage;
     ShowDeviceSettings(page, block, FormatTerminalAddress(block.terminalAddress));
