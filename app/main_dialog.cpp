@@ -51,6 +51,9 @@ constexpr int kOutcomeTickMs = 100;
 
 // Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
 Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
+// How long the window looks for the frame the window manager gives it: 3 s.
+constexpr int kFrameCheckMs = 50;
+constexpr int kFrameChecks = 60;
 
 QString FromUtf8(std::string_view text)
 {
@@ -89,6 +92,8 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     , boxes_(boxes)
     , reporter_([this](NetFailure failure, int osError) { reportFailure(failure, osError); })
 {
+    frameWatch_.setInterval(kFrameCheckMs);
+    connect(&frameWatch_, &QTimer::timeout, this, &MainDialog::watchForFrame);
     BuildFromTemplate(*FindDialogTemplate(kMainTemplate), *this);
     localAddress_ = Control<QLineEdit>(*this, ids::kLocalAddress);
     localPort_ = Control<QLineEdit>(*this, ids::kLocalPort);
@@ -374,12 +379,6 @@ bool MainDialog::event(QEvent *event)
         }
         return true;
     }
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && shown_ &&
-        frameGeometry().size() != placedFrame_) {
-        // The window manager has framed the window since it was placed: centre it again with
-        // its frame and title bar.
-        placedFrame_ = PlaceInAvailableArea(*this);
-    }
     return QDialog::event(event);
 }
 
@@ -412,9 +411,21 @@ void MainDialog::showEvent(QShowEvent *event)
         return;
     }
     shown_ = true;
-    placedFrame_ = PlaceInAvailableArea(*this);
+    PlaceInAvailableArea(*this);
+    // The window manager frames the window after it is shown, and says so without an event of
+    // its own: the window looks for its frame for a while and is centred again, frame and
+    // title bar included, once it has one.
+    frameWatch_.start();
     // Start-up failures wait until the window is on the screen, so their boxes stand over it.
     QTimer::singleShot(0, this, &MainDialog::showHeldFailures);
+}
+
+void MainDialog::watchForFrame()
+{
+    if (HasWindowFrame(*this) || ++frameChecks_ >= kFrameChecks) {
+        frameWatch_.stop();
+        PlaceInAvailableArea(*this);
+    }
 }
 
 void MainDialog::keyPressEvent(QKeyEvent *event)

@@ -10,6 +10,7 @@
 #include "widgets/hover_button.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -97,6 +98,7 @@ private:
     void showFailure(NetFailure failure, int osError);
     void showHeldFailures();
     void noteDeviceBlockShown(int shownBefore);
+    void watchForFrame();
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -113,9 +115,8 @@ private:
     // Failures of the start-up are shown over the window once it is on the screen.
     std::vector<std::pair<NetFailure, int>> heldFailures_;
     bool shown_ = false;
-    // The frame size the window was last centred with; a new one means the window manager
-    // has framed it since.
-    QSize placedFrame_;
+    QTimer frameWatch_;
+    int frameChecks_ = 0;
     // The device the commands go to, as the list showed it: "MAC (IP)".
     QString target_;
     // They take over page buttons once the pages exist; destroyed before the pages are.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -15,18 +16,38 @@ QPoint CentredFramePosition(const QSize &frame, const QRect &available)
     return {x, y};
 }
 
-QSize PlaceInAvailableArea(QWidget &window)
+void PlaceInAvailableArea(QWidget &window)
 {
     const QScreen *screen = window.screen();
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
-    const QSize frame = window.frameGeometry().size();
-    if (screen != nullptr) {
-        // A window's position is that of its frame.
-        window.move(CentredFramePosition(frame, screen->availableGeometry()));
+    if (screen == nullptr) {
+        return;
     }
-    return frame;
+    const QPoint position =
+        CentredFramePosition(CurrentFrameGeometry(window).size(), screen->availableGeometry());
+    // The window system places the frame itself; the widget would convert with the frame it
+    // remembers, which is none until some later move.
+    if (QWindow *handle = window.windowHandle()) {
+        handle->setFramePosition(position);
+    } else {
+        window.move(position);
+    }
+}
+
+bool HasWindowFrame(const QWidget &window)
+{
+    const QWindow *handle = window.windowHandle();
+    return handle != nullptr && !handle->frameMargins().isNull();
+}
+
+QRect CurrentFrameGeometry(const QWidget &window)
+{
+    // Asked of the window system each time: the widget's own frame geometry is remembered from
+    // before the window manager framed the window.
+    const QWindow *handle = window.windowHandle();
+    return handle != nullptr ? handle->frameGeometry() : window.frameGeometry();
 }
 
 } // namespace ktr

@@ -16,7 +16,13 @@ QPoint CentredFramePosition(const QSize &frame, const QRect &available);
 
 // Moves the window so that its frame is centred in its screen's available area. Before the
 // window manager has framed the window, its frame is taken to be the window itself; call again
-// once the frame is known. Returns the frame size it placed.
-QSize PlaceInAvailableArea(QWidget &window);
+// once the frame is known.
+void PlaceInAvailableArea(QWidget &window);
+
+// True once the window manager has given the shown window a frame (title bar, borders).
+bool HasWindowFrame(const QWidget &window);
+
+// The window's frame as the window manager has it now, in screen coordinates.
+QRect CurrentFrameGeometry(const QWidget &window);
 
 } // namespace ktr

@@ -7,6 +7,7 @@
 #include "app/dialog_units.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
+#include "app/window_placement.h"
 #include "res/dialog_templates.h"
 
 #include <QAbstractButton>
@@ -78,6 +79,19 @@ TEST(DialogUnitsTest, TheMainWindowFitsALaptopScreenWithItsTaskbar)
     EXPECT_EQ(pixels.size(), QSize(869, 549));
     EXPECT_LE(pixels.width() + 16, 1366);
     EXPECT_LE(pixels.height() + 40 + 40, 768);
+}
+
+TEST(WindowPlacementTest, FrameIsCentredInTheAvailableAreaAndNeverAboveOrLeftOfIt)
+{
+    // A taskbar at the bottom of a 1366 x 768 screen.
+    EXPECT_EQ(CentredFramePosition(QSize(879, 578), QRect(0, 0, 1366, 742)), QPoint(243, 82));
+    // A taskbar at the top: the area starts below it.
+    EXPECT_EQ(CentredFramePosition(QSize(879, 578), QRect(0, 30, 1366, 738)), QPoint(243, 110));
+    // A second screen to the right.
+    EXPECT_EQ(CentredFramePosition(QSize(100, 100), QRect(1366, 0, 1280, 720)),
+              QPoint(1956, 310));
+    // Larger than the area: the title bar stays reachable at the area's top left.
+    EXPECT_EQ(CentredFramePosition(QSize(1100, 800), QRect(0, 26, 1024, 742)), QPoint(0, 26));
 }
 
 // The windows whose direct children are checked; pages are children of the tab control.
