@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +40,16 @@ protected:
         const QPoint at = list()->visualItemRect(item).center();
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // The colour of the row's empty right end, as painted.
+    QRgb rowBackground(int row) const
+    {
+        const QImage image = list()->viewport()->grab().toImage();
+        const QRect rect = list()->visualItemRect(list()->topLevelItem(row));
+        const qreal ratio = image.devicePixelRatio();
+        return image.pixel(qRound((list()->viewport()->width() - 3) * ratio),
+                           qRound(rect.center().y() * ratio));
     }
 
     // Which rows are bold, by their IP address.
@@ -79,6 +90,10 @@ TEST_F(FinishTest, TheDoubleClickedDeviceStaysMarkedUntilAnotherIsChosenOrTheLis
     // A late reply lands on top unmarked; the marked row moves down with its device.
     receive(SearchReply(0x23));
     EXPECT_EQ(boldRows(), QStringList{"192.168.0.33"});
+    // What a person sees: the marked row stands out from an unmarked one, also while another
+    // row is selected (bold alone would not show in a bitmap face).
+    EXPECT_NE(rowBackground(2), rowBackground(0));
+    EXPECT_NE(rowBackground(2), rowBackground(1));
 
     doubleClickRow(0);
     EXPECT_EQ(boldRows(), QStringList{"192.168.0.35"});
