@@ -30,7 +30,8 @@ void PlaceInAvailableArea(QWidget &window)
     // The window system places the frame itself; the widget would convert with the frame it
     // remembers, which is none until some later move.
     if (QWindow *handle = window.windowHandle()) {
-        handle->setFramePosition(position);
+        const QMargins frame = handle->frameMargins();
+        handle->setPosition(position + QPoint(frame.left(), frame.top()));
     } else {
         window.move(position);
     }
