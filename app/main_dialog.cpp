@@ -322,8 +322,8 @@ void MainDialog::OnDblclkDeviceList()
     RunGuarded([this] { ktr::OnDblclkDeviceList(*ui_); });
     if (row >= 0) {
         listAdapter_->markTarget(row);
-        target_ = QStringLiteral("%1 (%2)").arg(FromUtf8(FormatMacPlain(state_.SelectedDeviceMac)),
-                                                list_->topLevelItem(row)->text(0));
+        targetMac_ = state_.SelectedDeviceMac;
+        targetAddress_ = list_->topLevelItem(row)->text(0);
     }
 }
 
@@ -332,9 +332,13 @@ void MainDialog::noteDeviceBlockShown(int shownBefore)
     if (state_.deviceBlocksShown == shownBefore) {
         return;
     }
-    // The read went to the device last double-clicked; before any, to MAC 000000000000.
-    devicePage_->showSource(target_.isEmpty() ? FromUtf8(FormatMacPlain(state_.SelectedDeviceMac))
-                                              : target_);
+    // The values came from the device the read's reply was taken from; its address is known
+    // when it is the device double-clicked in the list.
+    QString device = FromUtf8(FormatMacPlain(state_.deviceBlockMac));
+    if (state_.deviceBlockMac == targetMac_ && !targetAddress_.isEmpty()) {
+        device += QStringLiteral(" (%1)").arg(targetAddress_);
+    }
+    devicePage_->showSource(device);
 }
 
 void MainDialog::OnSelchangeTab()

@@ -117,8 +117,9 @@ private:
     bool shown_ = false;
     QTimer frameWatch_;
     int frameChecks_ = 0;
-    // The device the commands go to, as the list showed it: "MAC (IP)".
-    QString target_;
+    // The device last double-clicked in the list and its address as the list showed it.
+    MacAddress targetMac_{};
+    QString targetAddress_;
     // They take over page buttons once the pages exist; destroyed before the pages are.
     HoverButton firstHoverButton_;
     HoverButton secondHoverButton_;

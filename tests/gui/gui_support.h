@@ -41,9 +41,9 @@ public:
     {
         boxes.push_back({text, caption, icon, owner != nullptr && owner->isVisible()});
     }
-    bool ask(QWidget *, const QString &text, const QString &caption) override
+    bool ask(QWidget *owner, const QString &text, const QString &caption) override
     {
-        questions.push_back({text, caption, BoxIcon::None});
+        questions.push_back({text, caption, BoxIcon::None, owner != nullptr && owner->isVisible()});
         return answerYes;
     }
     std::vector<RecordedBox> boxes;
