@@ -4,6 +4,8 @@
 
 #include "app/template_page.h"
 
+class QLabel;
+
 namespace ktr {
 
 class DevicePage : public TemplatePage
@@ -13,9 +15,18 @@ class DevicePage : public TemplatePage
 public:
     explicit DevicePage(QWidget *parent);
 
+    // Says on the page which device its values were read from ("000EEB123456 (192.168.0.166)").
+    void showSource(const QString &device);
+    QLabel *sourceLine() const { return source_; }
+
 public slots:
     void OnReadDeviceBlock();
     void OnWriteDeviceBlock();
+
+private:
+    // A line in the free band above the first row; until a read it says the values are the
+    // defaults.
+    QLabel *source_;
 };
 
 } // namespace ktr

@@ -1,8 +1,10 @@
 #include "app/dialog_units.h"
 
-#include <QFontMetrics>
+#include <QFontInfo>
 #include <QString>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace ktr {
 namespace {
@@ -19,10 +21,8 @@ int MulDiv(int a, int b, int c)
 
 BaseUnits MeasureBaseUnits(const QFont &font)
 {
-    const QFontMetrics metrics(font);
-    const int alphabet = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return BaseUnits{(alphabet / 26 + 1) / 2, metrics.height()};
+    const int cell = std::max(QFontInfo(font).pixelSize(), 1);
+    return BaseUnits{(cell + 1) / 2, cell};
 }
 
 int HorizontalDluToPixels(int x, BaseUnits units)
@@ -45,7 +45,8 @@ QFont DialogFont(const QString &face, int pointSize)
 {
     QFont font;
     font.setFamilies({face, QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+                      QStringLiteral("WenQuanYi Zen Hei Sharp"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("WenQuanYi Zen Hei")});
     font.setPointSize(pointSize);
     return font;
 }

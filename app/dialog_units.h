@@ -14,7 +14,11 @@ struct BaseUnits
     int cy = 0;
 };
 
-// Average width of "A".."Z" and "a".."z" rounded to whole pixels, and the font's height.
+// The templates were drawn for a Song face whose character cell is its em - 12 px at 9 pt and
+// 96 dpi - with half-width Latin letters, so that a dialog unit is as tall as it is wide. The
+// base units are that cell: the font's pixel size at the screen's dpi, and half of it. The face
+// that happens to render does not change them, so a CJK fallback with a tall line (Noto Sans CJK
+// SC: 17 px at 9 pt) does not stretch every window vertically.
 BaseUnits MeasureBaseUnits(const QFont &font);
 
 // A horizontal dialog unit is a quarter of cx, a vertical one an eighth of cy; results round to
@@ -23,8 +27,8 @@ int HorizontalDluToPixels(int x, BaseUnits units);
 int VerticalDluToPixels(int y, BaseUnits units);
 QRect DialogRectToPixels(int x, int y, int width, int height, BaseUnits units);
 
-// The template's face and size, falling back to the Song faces of Windows and to the CJK faces
-// common on Linux.
+// The template's face and size, falling back to the Song faces of Windows, then to the CJK face
+// of Linux whose cell is its em like theirs (WenQuanYi Zen Hei Sharp), then to other CJK faces.
 QFont DialogFont(const QString &face, int pointSize);
 
 } // namespace ktr

@@ -17,6 +17,9 @@
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "app/tree_device_list.h"
+#include "app/widget_page.h"
+#include "app/window_placement.h"
+#include "ops/mac_text.h"
 #include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
@@ -32,6 +35,8 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -52,6 +57,9 @@ constexpr int kOutcomeTickMs = 100;
 
 // Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
 Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
+// How long the window looks for the frame the window manager gives it: 3 s.
+constexpr int kFrameCheckMs = 50;
+constexpr int kFrameChecks = 60;
 
 // One frame of a 60 Hz display.
 constexpr std::chrono::milliseconds kFrame{16};
@@ -93,6 +101,8 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     , boxes_(boxes)
     , reporter_([this](NetFailure failure, int osError) { reportFailure(failure, osError); })
 {
+    frameWatch_.setInterval(kFrameCheckMs);
+    connect(&frameWatch_, &QTimer::timeout, this, &MainDialog::watchForFrame);
     BuildFromTemplate(*FindDialogTemplate(kMainTemplate), *this);
     localAddress_ = Control<QLineEdit>(*this, ids::kLocalAddress);
     localPort_ = Control<QLineEdit>(*this, ids::kLocalPort);
@@ -126,8 +136,12 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     ui_.emplace(Ui{state_, *this, *listAdapter_, *networkAdapter_, *deviceAdapter_});
     networkPage_->bind(*ui_);
     devicePage_->bind(*ui_);
-    connect(Control<QPushButton>(*this, ids::kSearch), &QPushButton::clicked, this,
-            &MainDialog::OnSearch);
+    auto *search = Control<QPushButton>(*this, ids::kSearch);
+    connect(search, &QPushButton::clicked, this, &MainDialog::OnSearch);
+    // Searching is the first step of every use; the help text that says how to go on is gone
+    // after the first search, so the list says it too.
+    search->setFocus();
+    list_->setToolTip(QStringLiteral("双击列表中的设备，读取并配置它的参数"));
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
 
@@ -250,8 +264,27 @@ void MainDialog::shutDownNetwork()
 
 void MainDialog::reportFailure(NetFailure failure, int osError)
 {
+    if (!shown_) {
+        heldFailures_.emplace_back(failure, osError);
+        return;
+    }
+    showFailure(failure, osError);
+}
+
+void MainDialog::showFailure(NetFailure failure, int osError)
+{
+    // Without port 1901 the tool cannot work at all: a warning, not a notice.
+    const BoxIcon icon = failure == NetFailure::ReceiveBind ? BoxIcon::Exclamation : BoxIcon::None;
     boxes_.show(this, FromUtf8(FailureMessage(failure, osError)),
-                QCoreApplication::applicationName(), BoxIcon::None);
+                QCoreApplication::applicationName(), icon);
+}
+
+void MainDialog::showHeldFailures()
+{
+    const auto held = std::exchange(heldFailures_, {});
+    for (const auto &[failure, osError] : held) {
+        showFailure(failure, osError);
+    }
 }
 
 void MainDialog::refreshEndpoints()
@@ -304,7 +337,27 @@ void MainDialog::OnSearch()
 
 void MainDialog::OnDblclkDeviceList()
 {
+    const int row = listAdapter_->selectedRow();
     RunGuarded([this] { ktr::OnDblclkDeviceList(*ui_); });
+    if (row >= 0) {
+        listAdapter_->markTarget(row);
+        targetMac_ = state_.SelectedDeviceMac;
+        targetAddress_ = list_->topLevelItem(row)->text(0);
+    }
+}
+
+void MainDialog::noteDeviceBlockShown(int shownBefore)
+{
+    if (state_.deviceBlocksShown == shownBefore) {
+        return;
+    }
+    // The values came from the device the read's reply was taken from; its address is known
+    // when it is the device double-clicked in the list.
+    QString device = FromUtf8(FormatMacPlain(state_.deviceBlockMac));
+    if (state_.deviceBlockMac == targetMac_ && !targetAddress_.isEmpty()) {
+        device += QStringLiteral(" (%1)").arg(targetAddress_);
+    }
+    devicePage_->showSource(device);
 }
 
 void MainDialog::OnSelchangeTab()
@@ -341,7 +394,9 @@ bool MainDialog::event(QEvent *event)
         const bool outer = dispatchingDatagram_;
         dispatchingDatagram_ = true;
         holdRepaintsForAFrame();
+        const int shownBefore = state_.deviceBlocksShown;
         RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
+        noteDeviceBlockShown(shownBefore);
         dispatchingDatagram_ = outer;
         if (messagesStale_ && queuedDatagrams_.load() == 0) {
             refreshMessages();
@@ -387,6 +442,30 @@ void MainDialog::closeEvent(QCloseEvent *event)
         networkStackHeld_ = false;
     }
     QDialog::closeEvent(event);
+}
+
+void MainDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (shown_ || event->spontaneous()) {
+        return;
+    }
+    shown_ = true;
+    PlaceInAvailableArea(*this);
+    // The window manager frames the window after it is shown, and says so without an event of
+    // its own: the window looks for its frame for a while and is centred again, frame and
+    // title bar included, once it has one.
+    frameWatch_.start();
+    // Start-up failures wait until the window is on the screen, so their boxes stand over it.
+    QTimer::singleShot(0, this, &MainDialog::showHeldFailures);
+}
+
+void MainDialog::watchForFrame()
+{
+    if (HasWindowFrame(*this) || ++frameChecks_ >= kFrameChecks) {
+        frameWatch_.stop();
+        PlaceInAvailableArea(*this);
+    }
 }
 
 void MainDialog::keyPressEvent(QKeyEvent *event)

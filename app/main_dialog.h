@@ -16,6 +16,8 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -82,6 +84,7 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 #ifdef Q_OS_WIN
@@ -97,6 +100,10 @@ private:
     void reportFailure(NetFailure failure, int osError);
     void holdRepaintsForAFrame();
     void releaseRepaints();
+    void showFailure(NetFailure failure, int osError);
+    void showHeldFailures();
+    void noteDeviceBlockShown(int shownBefore);
+    void watchForFrame();
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -111,6 +118,14 @@ private:
     NetworkPage *networkPage_ = nullptr;
     DevicePage *devicePage_ = nullptr;
     QMenu *systemMenu_ = nullptr;
+    // Failures of the start-up are shown over the window once it is on the screen.
+    std::vector<std::pair<NetFailure, int>> heldFailures_;
+    bool shown_ = false;
+    QTimer frameWatch_;
+    int frameChecks_ = 0;
+    // The device last double-clicked in the list and its address as the list showed it.
+    MacAddress targetMac_{};
+    QString targetAddress_;
     // They take over page buttons once the pages exist; destroyed before the pages are.
     HoverButton firstHoverButton_;
     HoverButton secondHoverButton_;

@@ -13,11 +13,27 @@ constexpr int kSideInset = 8;
 constexpr int kTopInset = 20;
 constexpr int kBottomInset = 8;
 
+// Tabs as tall as a Windows tab control's: the pages start 20 pixels below the top, and the
+// templates' bottom rows (the page buttons) need all of the height below that.
+class CompactTabBar : public QTabBar
+{
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override
+    {
+        QSize size = QTabBar::tabSizeHint(index);
+        size.setHeight(std::min(size.height(), kTopInset - 2));
+        return size;
+    }
+};
+
 } // namespace
 
 TabControl::TabControl(QWidget *parent)
     : QWidget(parent)
-    , bar_(new QTabBar(this))
+    , bar_(new CompactTabBar(this))
 {
     bar_->setDrawBase(false);
     bar_->setExpanding(false);

@@ -12,7 +12,7 @@ TemplatePage::TemplatePage(int templateId, QWidget *parent)
     : QWidget(parent)
 {
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(templateId)) {
-        BuildFromTemplate(*dialogTemplate, *this);
+        units_ = BuildFromTemplate(*dialogTemplate, *this);
     }
 }
 

@@ -2,6 +2,8 @@
 // the window's interfaces once the main window has bound them.
 #pragma once
 
+#include "app/dialog_units.h"
+
 #include <QWidget>
 
 namespace ktr {
@@ -18,6 +20,8 @@ public:
     void bind(Ui &ui) { ui_ = &ui; }
     // The page's control with this identifier; nullptr when there is none.
     QWidget *control(int id) const;
+    // The base units the page was built with.
+    BaseUnits units() const { return units_; }
 
 protected:
     void run(void (*command)(Ui &));
@@ -27,6 +31,7 @@ protected:
 
 private:
     Ui *ui_ = nullptr;
+    BaseUnits units_;
 };
 
 } // namespace ktr

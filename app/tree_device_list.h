@@ -19,6 +19,9 @@ public:
     // "" for a row or column that does not exist.
     std::string cellText(int row, int column) const override;
 
+    // Marks the row of the device the commands go to (bold) and unmarks every other row.
+    void markTarget(int row);
+
 private:
     QTreeWidget &list_;
 };

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #ifdef _WIN32
@@ -127,6 +129,42 @@ int LastSocketError()
     return ::WSAGetLastError();
 #else
     return errno;
+#endif
+}
+
+std::string SocketErrorText(int osError)
+{
+#ifdef _WIN32
+    wchar_t *buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(osError), 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    std::string text;
+    if (length > 0) {
+        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length),
+                                                nullptr, 0, nullptr, nullptr);
+        text.resize(static_cast<std::size_t>(bytes));
+        ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), bytes,
+                              nullptr, nullptr);
+    }
+    ::LocalFree(buffer);
+#else
+    std::string text = std::system_category().message(osError);
+#endif
+    // Windows ends its texts with a full stop and a line break; the box adds its own layout.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                             text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+int AddressInUseError()
+{
+#ifdef _WIN32
+    return WSAEADDRINUSE;
+#else
+    return EADDRINUSE;
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "link/frame.h"
 
@@ -23,6 +24,10 @@ void ReleaseNetworkStack();
 
 // The calling thread's last socket error (errno, or WSAGetLastError on Windows).
 int LastSocketError();
+// The system's own description of a socket error code, in UTF-8, in the system's language.
+std::string SocketErrorText(int osError);
+// The code of "address already in use" (EADDRINUSE, or WSAEADDRINUSE on Windows).
+int AddressInUseError();
 
 // The system calls behind UdpSocket that a test may make fail.
 enum class SocketCall { Create, SetBroadcast, SetReuse, Bind, Send, Close };

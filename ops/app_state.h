@@ -55,6 +55,9 @@ struct AppState
     DeviceBlock deviceBlock;        // the DeviceBlock store
     bool deviceBlockRead = false;   // the device-block-read flag
     MacAddress deviceBlockMac{};    // the device the flag's read came from
+    // Device blocks shown on the page so far, so the window can tell when the page's values
+    // have come from a device.
+    int deviceBlocksShown = 0;
     MessageText messageText;
 
     // The requests waiting for an answer and the writes being checked after a restart.

@@ -93,11 +93,13 @@ constexpr ControlTemplate kNetworkPageControls[] = {
     {kNoControlId, ControlKind::Label, "网关地址：", 6, 278, 44, 8, kStyleNone},
     {1019, ControlKind::Edit, "", 52, 276, 68, 12, kBorder | kAutoHScroll},
     {kNoControlId, ControlKind::Label, "IP获取方式：", 138, 245, 61, 8, kStyleNone},
-    {1021, ControlKind::ComboBox, "", 201, 243, 50, 35, kVScroll, kIpModeItems},
+    // 57 units wide, not 50, and 1030 73, not 71: "DHCP/autoIP" and a whole MAC address fit;
+    // nothing stands to their right.
+    {1021, ControlKind::ComboBox, "", 201, 243, 57, 35, kVScroll, kIpModeItems},
     {kNoControlId, ControlKind::Label, "最大连接数量：", 138, 261, 61, 8, kStyleNone},
     {1046, ControlKind::ComboBox, "", 201, 259, 36, 69, kVScroll, kZeroToEight},
     {kNoControlId, ControlKind::Label, "MAC地址：", 138, 277, 61, 8, kStyleNone},
-    {1030, ControlKind::Edit, "", 202, 275, 71, 12, kBorder | kAutoHScroll},
+    {1030, ControlKind::Edit, "", 202, 275, 73, 12, kBorder | kAutoHScroll},
     {1031, ControlKind::PushButton, "写MAC", 184, 295, 44, 12, kStyleNone},
     {1024, ControlKind::PushButton, "参数配置", 33, 308, 53, 22, kStyleNone},
     {1025, ControlKind::PushButton, "载入默认", 130, 308, 49, 22, kStyleNone},

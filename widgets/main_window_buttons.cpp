@@ -2,14 +2,27 @@
 
 #include "widgets/hover_button.h"
 
+#include <QFontMetrics>
+
+#include <algorithm>
+
 namespace ktr {
 
 namespace {
 
+// Icons are 25 x 25 where the button leaves room for it beside its caption on one line; a
+// narrower button gets a smaller icon rather than a caption broken in two.
+int IconSide(const HoverButton &button)
+{
+    const int caption = QFontMetrics(button.font()).horizontalAdvance(button.text());
+    return std::clamp(button.width() - caption - kIconCaptionSpacing, kSmallestIcon, kLargestIcon);
+}
+
 void bindOne(QWidget *page, HoverButton &button, int controlId, int iconId)
 {
     button.takeOverControl(page, controlId);
-    button.SetIcons(iconId, 25, 25, HoverButton::kIdleNone, 0, 0);
+    const int side = IconSide(button);
+    button.SetIcons(iconId, side, side, HoverButton::kIdleNone, 0, 0);
     button.SetFlat(false, true);
     button.SetAlignment(0, true);
 }

@@ -1,7 +1,26 @@
 // The window's texts for failures of the network layer.
 #include "res/texts/failure_texts.h"
 
+#include "link/udp_socket.h"
+
 namespace ktr {
+namespace {
+
+// The start-up box when the receive socket cannot have port 1901: without it no reply ever
+// arrives, so the user is told why in plain words, with the system's own text and code for
+// whoever has to find the program that holds the port.
+std::string ReceivePortMessage(int osError)
+{
+    const std::string what =
+        osError == AddressInUseError()
+            ? "本机的 UDP 端口 1901 已被另一个程序占用，本软件收不到设备的回复。\n"
+              "请关闭占用该端口的程序（也可能是已经打开的另一个本软件），然后重新打开本软件。"
+            : "本软件无法使用本机的 UDP 端口 1901，收不到设备的回复。";
+    return what + "\n\n系统错误：" + SocketErrorText(osError) + "（错误代码 " +
+           std::to_string(osError) + "）";
+}
+
+} // namespace
 
 std::string FailureMessage(NetFailure failure, int osError)
 {
@@ -21,6 +40,7 @@ std::string FailureMessage(NetFailure failure, int osError)
     case NetFailure::SlotReuse:
         return "设置socket规则失败2";
     case NetFailure::ReceiveBind:
+        return ReceivePortMessage(osError);
     case NetFailure::SlotBind:
         // The first number is what the bind call returned, always -1.
         return "绑定SOCKET出错 -1  错误代码 " + std::to_string(osError);

@@ -31,18 +31,19 @@ struct RecordedBox
     QString text;
     QString caption;
     BoxIcon icon;
+    bool ownerShown; // the box's owner was on the screen when the box came
 };
 
 class RecordingBoxes : public MessageBoxes
 {
 public:
-    void show(QWidget *, const QString &text, const QString &caption, BoxIcon icon) override
+    void show(QWidget *owner, const QString &text, const QString &caption, BoxIcon icon) override
     {
-        boxes.push_back({text, caption, icon});
+        boxes.push_back({text, caption, icon, owner != nullptr && owner->isVisible()});
     }
-    bool ask(QWidget *, const QString &text, const QString &caption) override
+    bool ask(QWidget *owner, const QString &text, const QString &caption) override
     {
-        questions.push_back({text, caption, BoxIcon::None});
+        questions.push_back({text, caption, BoxIcon::None, owner != nullptr && owner->isVisible()});
         return answerYes;
     }
     std::vector<RecordedBox> boxes;

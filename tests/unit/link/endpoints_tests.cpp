@@ -147,7 +147,6 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         {NetFailure::SlotReuse, 0, "设置socket规则失败2"},
         {NetFailure::SlotBind, 10048, "绑定SOCKET出错 -1  错误代码 10048"},
         {NetFailure::SlotBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
-        {NetFailure::ReceiveBind, 98, "绑定SOCKET出错 -1  错误代码 98"},
         {NetFailure::Send, 0, "端口被占用"},
         {NetFailure::PortShared, 0,
          "端口1901已被其他程序占用：设备的应答可能被那个程序收走。请关闭其他配置软件后重新打开本软"
@@ -155,6 +154,28 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
     };
     for (const auto &c : cases)
         EXPECT_EQ(FailureMessage(c.failure, c.osError), c.text);
+}
+
+// Port 1901 held by another program at start-up: plain words, the system's text and its code.
+TEST(FailureMessageTest, ReceivePortBoxNamesThePortTheCauseAndTheSystemError)
+{
+    const int inUse = AddressInUseError();
+    const std::string systemText = SocketErrorText(inUse);
+    ASSERT_FALSE(systemText.empty());
+    EXPECT_NE(systemText.back(), '\n');
+    EXPECT_EQ(FailureMessage(NetFailure::ReceiveBind, inUse),
+              "本机的 UDP 端口 1901 已被另一个程序占用，本软件收不到设备的回复。\n"
+              "请关闭占用该端口的程序（也可能是已经打开的另一个本软件），然后重新打开本软件。\n\n"
+              "系统错误：" +
+                  systemText + "（错误代码 " + std::to_string(inUse) + "）");
+    // Any other refusal says what it means for the user without blaming another program.
+    const int other = inUse + 1;
+    const std::string message = FailureMessage(NetFailure::ReceiveBind, other);
+    EXPECT_EQ(message.rfind("本软件无法使用本机的 UDP 端口 1901，收不到设备的回复。", 0), 0u);
+    EXPECT_NE(message.find("系统错误：" + SocketErrorText(other) + "（错误代码 " +
+                           std::to_string(other) + "）"),
+              std::string::npos);
+    EXPECT_EQ(message.find("占用"), std::string::npos);
 }
 
 TEST(LocalAddressTextTest, FirstAddressDottedOrEmpty)

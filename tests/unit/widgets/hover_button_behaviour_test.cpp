@@ -6,6 +6,7 @@
 #include "widgets/qu_menu.h"
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -116,8 +117,8 @@ TEST(HoverButtonTakeOver, MissingControlLeavesButtonWithoutWindow)
 TEST(HoverButtonTakeOver, MainWindowBindingUsesNetworkPageButtons)
 {
     QWidget page;
-    MakeControl(&page, 1024, QStringLiteral("参数配置"), {10, 10, 80, 30});
-    MakeControl(&page, 1025, QStringLiteral("载入默认"), {100, 10, 80, 30});
+    MakeControl(&page, 1024, QStringLiteral("参数配置"), {10, 10, 120, 30});
+    MakeControl(&page, 1025, QStringLiteral("载入默认"), {140, 10, 120, 30});
     HoverButton first, second;
     BindMainWindowHoverButtons(&page, first, second);
     EXPECT_EQ(second.objectName(), QStringLiteral("ctrl_1024"));
@@ -137,6 +138,20 @@ TEST(HoverButtonTakeOver, MainWindowBindingUsesNetworkPageButtons)
     EXPECT_FALSE(a.hasWindow());
     EXPECT_FALSE(b.hasWindow());
     EXPECT_EQ(a.icon(0).size(), QSize(25, 25));
+}
+
+TEST(HoverButtonTakeOver, NarrowButtonGetsASmallerIconAndKeepsItsCaptionOnOneLine)
+{
+    QWidget page;
+    MakeControl(&page, 1024, QStringLiteral("参数配置"), {10, 10, 120, 30});
+    MakeControl(&page, 1025, QStringLiteral("载入默认"), {140, 10, 74, 30});
+    HoverButton first, second;
+    BindMainWindowHoverButtons(&page, first, second);
+    EXPECT_EQ(second.icon(0).size(), QSize(25, 25));
+    const int side = first.icon(0).width();
+    EXPECT_LT(side, 25);
+    EXPECT_GE(side, 12);
+    EXPECT_LE(side + QFontMetrics(first.font()).horizontalAdvance(first.text()) + 12, 74);
 }
 
 TEST(HoverButtonMessages, SetStyleTogglesDefaultAndStaysOwnerDrawn)
