@@ -1,5 +1,6 @@
 // The simulator's one UDP socket: bound to 0.0.0.0:1901, it learns the interface each request
-// came in on and sends the replies out of that interface (Linux IP_PKTINFO).
+// came in on and sends the replies out of that interface (Linux IP_PKTINFO). On Windows a
+// broadcast reply leaves through one socket per local address instead.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,11 @@
 #include <string>
 
 #include "link/frame.h"
+#include "link/udp_socket.h"
+
+#ifdef _WIN32
+#include <vector>
+#endif
 
 namespace ktr {
 
@@ -28,16 +34,21 @@ public:
 
     // Returns an empty string or what failed, with the OS error text.
     std::string open(std::uint16_t port);
-    int handle() const { return fd_; }
+    SocketHandle handle() const;
 
     // Non-blocking; nullopt when nothing is waiting.
     std::optional<ReceivedRequest> receive();
     // Sends through the given interface, waiting while the send queue is full (ENOBUFS,
-    // EAGAIN) for at most a second. Returns 0 or the errno of the failure.
+    // EAGAIN) for at most a second. Returns 0 or the OS error code of the failure.
     int send(ByteView datagram, std::uint32_t address, std::uint16_t port, int interfaceIndex);
 
 private:
+#ifdef _WIN32
+    UdpSocket receiver_;
+    std::vector<UdpSocket> broadcasters_;
+#else
     int fd_ = -1;
+#endif
 };
 
 } // namespace ktr
