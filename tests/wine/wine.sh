@@ -44,7 +44,13 @@ run)
     dir=$(realpath -m "$2")
     [[ -f $dir/system.reg ]] || die "no Wine prefix in $dir (wine.sh prefix $dir)"
     shift 2
-    WINEPREFIX=$dir exec wine "$@"
+    export WINEPREFIX=$dir
+    # Wine's server and services outlive the program and would keep its output open for whoever
+    # reads it; started here they hold /dev/null. The server stays a minute after the last
+    # program, so a run of tests shares one.
+    wineserver --persistent=60 >/dev/null 2>&1 </dev/null || true
+    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+    exec wine "$@"
     ;;
 stop)
     dir=$(realpath -m "$2")
