@@ -82,7 +82,7 @@ bool IsNativeMenu(MenuHandle menu)
 }
 
 bool AppendNativeMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, const QString &text,
-                void *data)
+                      void *data)
 {
     NativeMenu *m = find(menu);
     if (!m || ((flags & kMfPopup) && !IsNativeMenu(id)))
@@ -92,7 +92,7 @@ bool AppendNativeMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, c
 }
 
 bool ModifyNativeMenu(MenuHandle menu, std::uint32_t item, std::uint32_t flags, std::uintptr_t id,
-                const QString &text, void *data)
+                      const QString &text, void *data)
 {
     NativeMenuItem *it = findItem(menu, item, flags);
     if (!it)

@@ -38,10 +38,10 @@ MenuHandle CreateNativePopupMenu();
 bool DestroyNativeMenu(MenuHandle menu);
 bool IsNativeMenu(MenuHandle menu);
 bool AppendNativeMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, const QString &text,
-                void *data = nullptr);
+                      void *data = nullptr);
 // Changes an item, found by position with kMfByPosition, else by command.
 bool ModifyNativeMenu(MenuHandle menu, std::uint32_t item, std::uint32_t flags, std::uintptr_t id,
-                const QString &text, void *data = nullptr);
+                      const QString &text, void *data = nullptr);
 int GetNativeMenuItemCount(MenuHandle menu); // -1 for no menu
 const NativeMenuItem *GetNativeMenuItem(MenuHandle menu, int position);
 QString GetNativeMenuString(MenuHandle menu, int position);

@@ -254,7 +254,7 @@ void QuMenu::reapplyAfterAppend()
         const NativeMenuItem *it = GetNativeMenuItem(handle_, pos);
         if (it && (it->flags & kMfPopup))
             ktr::ModifyNativeMenu(handle_, static_cast<std::uint32_t>(pos),
-                            kMfByPosition | kMfPopup | kMfString, it->id, QString(it->text));
+                                  kMfByPosition | kMfPopup | kMfString, it->id, QString(it->text));
     }
 }
 
@@ -266,7 +266,7 @@ MenuItemRecord *QuMenu::ModifyItemByPosition(int position, std::uint32_t flags,
     auto record = newRecord(text, flags, command);
     MenuItemRecord *data = record.get();
     if (!ktr::ModifyNativeMenu(handle_, static_cast<std::uint32_t>(position), flags, command, text,
-                         (flags & kMfOwnerDraw) ? data : nullptr))
+                               (flags & kMfOwnerDraw) ? data : nullptr))
         return nullptr;
     // The record takes the place of the one at that position; the old one is freed.
     const auto index = static_cast<std::size_t>(position);
@@ -370,8 +370,8 @@ void QuMenu::reapplyTopLevelAsStrings()
         MenuItemRecord &record = *items_[i];
         const auto pos = static_cast<std::uint32_t>(i);
         if (record.flags & kMfPopup) {
-            ktr::ModifyNativeMenu(handle_, pos, kMfByPosition | kMfPopup | kMfString, record.command,
-                            record.text);
+            ktr::ModifyNativeMenu(handle_, pos, kMfByPosition | kMfPopup | kMfString,
+                                  record.command, record.text);
             record.flags = kMfByPosition | kMfPopup | kMfString;
         } else {
             ktr::ModifyNativeMenu(handle_, pos, kMfByPosition, record.command, record.text);
@@ -465,7 +465,8 @@ void QuMenu::SynchronizeItems()
         if (!record)
             record = newRecord((item.flags & kMfSeparator) ? QString() : item.text, flags, item.id);
         record->flags = flags;
-        ktr::ModifyNativeMenu(handle_, position, flags | kMfByPosition, item.id, item.text, record.get());
+        ktr::ModifyNativeMenu(handle_, position, flags | kMfByPosition, item.id, item.text,
+                              record.get());
         collected.push_back(std::move(record));
     }
     items_ = std::move(collected);
