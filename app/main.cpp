@@ -1,11 +1,13 @@
 // ktr-setup: finds KTR-4410-HT-LAN devices on the LAN and reads and writes their settings.
 #include "app/config_app.h"
+#include "app/first_paint_exit.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    ktr::QuitAfterFirstPaintFromEnvironment(application);
     ktr::ConfigApp config;
     return config.run();
 }
