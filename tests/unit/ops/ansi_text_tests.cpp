@@ -32,10 +32,18 @@ TEST(AnsiTextTest, UnmappableCharactersBecomeQuestionMarksAndTheRestSurvives)
 TEST(AnsiTextTest, BrokenDeviceBytesBecomeReplacementCharacters)
 {
     EXPECT_EQ(AnsiToUtf8("a\x81"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(AnsiToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(AnsiToUtf8("\xFF"
+                         "b"),
+              "\xEF\xBF\xBD"
+              "b");
     // A lead byte whose second byte is no trail byte: only the lead byte is lost.
-    EXPECT_EQ(AnsiToUtf8("\x81" " x"), "\xEF\xBF\xBD" " x");
-    EXPECT_EQ(AnsiToUtf8("\x80" "1"), "€1");
+    EXPECT_EQ(AnsiToUtf8("\x81"
+                         " x"),
+              "\xEF\xBF\xBD"
+              " x");
+    EXPECT_EQ(AnsiToUtf8("\x80"
+                         "1"),
+              "€1");
 }
 
 } // namespace

@@ -233,10 +233,10 @@ TEST(QuMenuItems, AcceleratorsLineUpBehindALabelOfZeroAdvance)
     // A control character of zero advance before the tab once made the padding loop forever;
     // the test ends (and passes) only when padding stops by itself.
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    menu.AppendItem(QString(QChar(0x009C)) + QStringLiteral("\tCtrl+Q"), MF_STRING, 1);
-    menu.AppendItem(QString(QChar(0x009C)).repeated(3) + QStringLiteral("\tF3"), MF_STRING, 2);
-    menu.AppendItem(QStringLiteral("A much longer label\tF2"), MF_STRING, 3);
+    menu.Attach(CreateNativePopupMenu());
+    menu.AppendItem(QString(QChar(0x009C)) + QStringLiteral("\tCtrl+Q"), kMfString, 1);
+    menu.AppendItem(QString(QChar(0x009C)).repeated(3) + QStringLiteral("\tF3"), kMfString, 2);
+    menu.AppendItem(QStringLiteral("A much longer label\tF2"), kMfString, 3);
     menu.AlignAccelerators();
     EXPECT_TRUE(menu.items()[0]->text.endsWith(QStringLiteral("\tCtrl+Q")));
     EXPECT_TRUE(menu.items()[1]->text.endsWith(QStringLiteral("\tF3")));
