@@ -17,10 +17,14 @@ function(ktr_configure_target target)
     endif()
 endfunction()
 
-# ktr_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s])
-# Builds one GoogleTest executable and registers its tests with CTest.
+# ktr_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s]
+#              [EMULATED_FILTER filter])
+# Builds one GoogleTest executable and registers its tests with CTest. EMULATED_FILTER is a
+# --gtest_filter for runs through the cross build's emulator (Wine), for tests that need what
+# the emulator does not give.
 function(ktr_add_test)
-    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(T "" "NAME;TIMEOUT;EMULATED_FILTER" "SOURCES;LIBS;LABELS;ENVIRONMENT"
+                          ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     ktr_configure_target(${T_NAME})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
@@ -35,7 +39,18 @@ function(ktr_add_test)
     if(T_ENVIRONMENT)
         list(APPEND properties ENVIRONMENT "${T_ENVIRONMENT}")
     endif()
-    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    if(CMAKE_CROSSCOMPILING)
+        # Each start goes through the emulator (Wine), so the whole executable is one test
+        # rather than one start per test case.
+        set(filter)
+        if(T_EMULATED_FILTER)
+            set(filter "--gtest_filter=${T_EMULATED_FILTER}")
+        endif()
+        add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1 ${filter})
+        set_tests_properties(${T_NAME} PROPERTIES ${properties})
+    else()
+        gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    endif()
 endfunction()
 
 # ktr_add_lab_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])

@@ -19,6 +19,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -399,6 +400,17 @@ ReceiveResult ReceiveDatagram(SocketHandle socket)
         result.datagram.fromPort = ntohs(from.sin_port);
         return result;
     }
+}
+
+bool WaitReadable(SocketHandle socket, int timeoutMs)
+{
+#ifdef _WIN32
+    WSAPOLLFD entry{socket, POLLRDNORM, 0};
+    return ::WSAPoll(&entry, 1, timeoutMs) > 0;
+#else
+    pollfd entry{socket, POLLIN, 0};
+    return ::poll(&entry, 1, timeoutMs) > 0;
+#endif
 }
 
 } // namespace ktr

@@ -113,4 +113,8 @@ struct ReceiveResult
 // reads sockets it does not own, and UdpSocket::tryReceive.
 ReceiveResult ReceiveDatagram(SocketHandle socket);
 
+// Waits until a datagram is waiting on the socket or the time is up (negative: no limit).
+// True when one is waiting. Serves the simulator's loop and the socket tests on every system.
+bool WaitReadable(SocketHandle socket, int timeoutMs);
+
 } // namespace ktr

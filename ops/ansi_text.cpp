@@ -15,6 +15,7 @@ namespace {
 #ifdef _WIN32
 
 constexpr UINT kAnsiCodePage = 936;
+constexpr wchar_t kReplacement = 0xFFFD;
 
 std::wstring Widen(std::string_view text, UINT codePage, DWORD flags)
 {
@@ -43,6 +44,60 @@ std::string Narrow(const std::wstring &wide, UINT codePage, bool *lossless = nul
     if (lossless != nullptr)
         *lossless = !usedDefault;
     return text;
+}
+
+bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+// A character beyond the basic plane travels in UTF-16 as two surrogates, which code page 936
+// would turn into two question marks; it is one unmappable character, so one mark.
+std::wstring OneUnitPerCharacter(const std::wstring &wide)
+{
+    std::wstring out;
+    out.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (IsHighSurrogate(wide[i]) && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            out += L'?';
+            ++i;
+        } else {
+            out += wide[i];
+        }
+    }
+    return out;
+}
+
+// Windows maps bytes that start no character of code page 936 to '?' or to private-use
+// characters; device texts show them as U+FFFD instead and go on with the next byte, as the
+// iconv conversion does.
+std::wstring DecodeAnsi(std::string_view ansi)
+{
+    std::wstring wide;
+    wide.reserve(ansi.size());
+    std::size_t i = 0;
+    while (i < ansi.size()) {
+        const auto byte = static_cast<unsigned char>(ansi[i]);
+        if (byte < 0x80) {
+            wide += static_cast<wchar_t>(byte);
+            ++i;
+            continue;
+        }
+        const int length = IsDBCSLeadByteEx(kAnsiCodePage, byte) && i + 1 < ansi.size() ? 2 : 1;
+        wchar_t c[2]{};
+        const int n =
+            MultiByteToWideChar(kAnsiCodePage, MB_ERR_INVALID_CHARS, ansi.data() + i, length, c, 2);
+        const bool privateUse = c[0] >= 0xE000 && c[0] <= 0xF8FF;
+        if (n == 1 && !privateUse) {
+            wide += c[0];
+            i += static_cast<std::size_t>(length);
+        } else {
+            wide += kReplacement;
+            ++i;
+        }
+    }
+    return wide;
 }
 
 #else
@@ -107,7 +162,7 @@ std::string Convert(std::string_view input, const char *to, const char *from,
 std::string Utf8ToAnsi(std::string_view utf8)
 {
 #ifdef _WIN32
-    return Narrow(Widen(utf8, CP_UTF8, 0), kAnsiCodePage);
+    return Narrow(OneUnitPerCharacter(Widen(utf8, CP_UTF8, 0)), kAnsiCodePage);
 #else
     return Convert(utf8, "CP936", "UTF-8", "?", Utf8CharacterLength);
 #endif
@@ -132,7 +187,7 @@ std::optional<std::string> Utf8ToAnsiExact(std::string_view utf8)
 std::string AnsiToUtf8(std::string_view ansi)
 {
 #ifdef _WIN32
-    return Narrow(Widen(ansi, kAnsiCodePage, 0), CP_UTF8);
+    return Narrow(DecodeAnsi(ansi), CP_UTF8);
 #else
     return Convert(ansi, "UTF-8", "CP936", "\xEF\xBF\xBD", OneByte);
 #endif

@@ -197,7 +197,7 @@ void drawItemText(QPainter &p, const ItemText &text, Rect r, int iconWidth)
 void drawCheckMark(QPainter &p, const MenuItemRecord &record, int x, int y)
 {
     const QColor colour = GetSysColor(SysColor::MenuText);
-    if (record.flags & MFT_RADIOCHECK)
+    if (record.flags & kMftRadioCheck)
         DrawCheckBullet(p, x + 1, y, colour);
     else
         DrawCheckTick(p, x, y, colour);
@@ -219,7 +219,7 @@ void paintClassic(const QuMenu &menu, QPainter &p, const MenuDrawItem &item, con
     const int iw = menu.iconWidth();
     const int ih = menu.iconHeight();
 
-    if (record.flags & MF_SEPARATOR) {
+    if (record.flags & kMfSeparator) {
         FillSolidRect(p, r, B);
         Rect line = r;
         line.top += r.height() / 2;
@@ -336,7 +336,7 @@ void paintFlat(const QuMenu &menu, QPainter &target, const MenuDrawItem &item, c
         p.setFont(MenuFont());
 
     const Rect column{r.left, r.top, r.left + W, r.bottom};
-    if (record.flags & MF_SEPARATOR) {
+    if (record.flags & kMfSeparator) {
         FillSolidRect(p, r, K);
         DrawEdge(p, {r.left + W + G, r.top + r.height() / 2, r.right, r.bottom}, Edge::Etched,
                  kBfTop);

@@ -119,11 +119,11 @@ QuMenuPopup::QuMenuPopup(QuMenu &menu, MenuItemStyle &style, QWidget *parent)
 {
     setStyle(&style);
     setFont(MenuFont());
-    const int count = GetMenuItemCount(menu.handle());
+    const int count = GetNativeMenuItemCount(menu.handle());
     for (int pos = 0; pos < count; ++pos) {
-        const NativeMenuItem *item = GetMenuItem(menu.handle(), pos);
+        const NativeMenuItem *item = GetNativeMenuItem(menu.handle(), pos);
         QAction *action = nullptr;
-        if (item->flags & MF_POPUP) {
+        if (item->flags & kMfPopup) {
             QuMenu *sub = QuMenu::FromHandlePermanent(item->id);
             if (sub) {
                 auto *subPopup = new QuMenuPopup(*sub, style, this);
@@ -132,19 +132,19 @@ QuMenuPopup::QuMenuPopup(QuMenu &menu, MenuItemStyle &style, QWidget *parent)
             } else {
                 action = addAction(item->text);
             }
-        } else if (item->flags & MF_SEPARATOR) {
+        } else if (item->flags & kMfSeparator) {
             action = addSeparator();
         } else {
             action = addAction(item->text.section(QLatin1Char('\t'), 0, 0));
             action->setData(QVariant::fromValue<qulonglong>(item->id));
-            if (item->flags & MF_CHECKED) {
+            if (item->flags & kMfChecked) {
                 action->setCheckable(true);
                 action->setChecked(true);
             }
         }
-        action->setEnabled(!(item->flags & (MF_GRAYED | MF_DISABLED | MF_SEPARATOR)));
+        action->setEnabled(!(item->flags & (kMfGrayed | kMfDisabled | kMfSeparator)));
         action->setProperty(kPositionProperty, pos);
-        if ((item->flags & MF_OWNERDRAW) && item->data)
+        if ((item->flags & kMfOwnerDraw) && item->data)
             action->setProperty(kRecordProperty,
                                 QVariant::fromValue(reinterpret_cast<quintptr>(item->data)));
     }
@@ -171,7 +171,7 @@ void QuMenuPopup::keyPressEvent(QKeyEvent *e)
     const QString typed = e->text();
     if (typed.size() == 1 && typed.at(0).isPrint()) {
         const std::uint32_t result =
-            menu_.MenuCharSearch(typed.at(0).unicode(), MF_POPUP, menu_.handle());
+            menu_.MenuCharSearch(typed.at(0).unicode(), kMfPopup, menu_.handle());
         const QList<QAction *> all = actions();
         const int pos = static_cast<int>(result & 0xFFFF);
         if ((result >> 16) == 2 && pos < all.size()) {

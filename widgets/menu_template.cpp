@@ -31,9 +31,9 @@ std::optional<MenuTemplateItem> MenuTemplateReader::next()
     const auto flags = word();
     if (!flags)
         return std::nullopt;
-    item.end = (*flags & MF_END) != 0;
-    item.flags = static_cast<std::uint16_t>(*flags & ~MF_END);
-    if (!(item.flags & MF_POPUP)) {
+    item.end = (*flags & kMfEnd) != 0;
+    item.flags = static_cast<std::uint16_t>(*flags & ~kMfEnd);
+    if (!(item.flags & kMfPopup)) {
         const auto command = word();
         if (!command)
             return std::nullopt;

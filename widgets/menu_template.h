@@ -1,5 +1,5 @@
 // Reading the standard binary menu template: a header, then per item a flags word, a command
-// word (not for pop-ups) and a zero-terminated UTF-16 text, nesting closed by MF_END.
+// word (not for pop-ups) and a zero-terminated UTF-16 text, nesting closed by kMfEnd.
 #pragma once
 
 #include <QString>
@@ -13,7 +13,7 @@ namespace ktr {
 
 struct MenuTemplateItem
 {
-    std::uint16_t flags = 0; // MF_END already taken out
+    std::uint16_t flags = 0; // kMfEnd already taken out
     bool end = false;        // last item of its level
     std::uint16_t command = 0;
     QString text;

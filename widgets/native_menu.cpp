@@ -39,10 +39,10 @@ NativeMenuItem *findItem(MenuHandle menu, std::uint32_t item, std::uint32_t flag
     NativeMenu *m = find(menu);
     if (!m)
         return nullptr;
-    if (flags & MF_BYPOSITION)
+    if (flags & kMfByPosition)
         return item < m->items.size() ? &m->items[item] : nullptr;
     for (NativeMenuItem &it : m->items) {
-        if (!(it.flags & MF_POPUP) && it.id == item)
+        if (!(it.flags & kMfPopup) && it.id == item)
             return &it;
     }
     return nullptr;
@@ -50,12 +50,12 @@ NativeMenuItem *findItem(MenuHandle menu, std::uint32_t item, std::uint32_t flag
 
 } // namespace
 
-MenuHandle CreateMenu()
+MenuHandle CreateNativeMenu()
 {
     return create(false);
 }
 
-MenuHandle CreatePopupMenu()
+MenuHandle CreateNativePopupMenu()
 {
     return create(true);
 }
@@ -67,7 +67,7 @@ bool DestroyNativeMenu(MenuHandle menu)
         return false;
     std::vector<MenuHandle> popups;
     for (const NativeMenuItem &it : m->items) {
-        if (it.flags & MF_POPUP)
+        if (it.flags & kMfPopup)
             popups.push_back(it.id);
     }
     menus().erase(menu);
@@ -76,47 +76,47 @@ bool DestroyNativeMenu(MenuHandle menu)
     return true;
 }
 
-bool IsMenu(MenuHandle menu)
+bool IsNativeMenu(MenuHandle menu)
 {
     return find(menu) != nullptr;
 }
 
-bool AppendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, const QString &text,
-                void *data)
+bool AppendNativeMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, const QString &text,
+                      void *data)
 {
     NativeMenu *m = find(menu);
-    if (!m || ((flags & MF_POPUP) && !IsMenu(id)))
+    if (!m || ((flags & kMfPopup) && !IsNativeMenu(id)))
         return false;
-    m->items.push_back({flags & ~MF_BYPOSITION, id, text, data});
+    m->items.push_back({flags & ~kMfByPosition, id, text, data});
     return true;
 }
 
-bool ModifyMenu(MenuHandle menu, std::uint32_t item, std::uint32_t flags, std::uintptr_t id,
-                const QString &text, void *data)
+bool ModifyNativeMenu(MenuHandle menu, std::uint32_t item, std::uint32_t flags, std::uintptr_t id,
+                      const QString &text, void *data)
 {
     NativeMenuItem *it = findItem(menu, item, flags);
     if (!it)
         return false;
-    *it = {flags & ~MF_BYPOSITION, id, text, data};
+    *it = {flags & ~kMfByPosition, id, text, data};
     return true;
 }
 
-int GetMenuItemCount(MenuHandle menu)
+int GetNativeMenuItemCount(MenuHandle menu)
 {
     const NativeMenu *m = find(menu);
     return m ? static_cast<int>(m->items.size()) : -1;
 }
 
-const NativeMenuItem *GetMenuItem(MenuHandle menu, int position)
+const NativeMenuItem *GetNativeMenuItem(MenuHandle menu, int position)
 {
     if (position < 0)
         return nullptr;
-    return findItem(menu, static_cast<std::uint32_t>(position), MF_BYPOSITION);
+    return findItem(menu, static_cast<std::uint32_t>(position), kMfByPosition);
 }
 
-QString GetMenuString(MenuHandle menu, int position)
+QString GetNativeMenuString(MenuHandle menu, int position)
 {
-    const NativeMenuItem *it = GetMenuItem(menu, position);
+    const NativeMenuItem *it = GetNativeMenuItem(menu, position);
     return it ? it->text : QString();
 }
 

@@ -109,7 +109,7 @@ QuMenu::~QuMenu()
 
 bool QuMenu::Attach(MenuHandle menu)
 {
-    if (handle_ || !IsMenu(menu))
+    if (handle_ || !IsNativeMenu(menu))
         return false;
     handle_ = menu;
     globals().permanent.emplace_back(menu, this);
@@ -197,10 +197,10 @@ bool QuMenu::AppendItem(const QString &text, std::uint32_t flags, std::uintptr_t
                         int imageResource)
 {
     if (command == 0)
-        flags = (flags & MF_BYPOSITION) ? 0xD00 : (MF_SEPARATOR | MF_OWNERDRAW);
+        flags = (flags & kMfByPosition) ? 0xD00 : (kMfSeparator | kMfOwnerDraw);
     else
-        flags |= MF_OWNERDRAW;
-    if (flags & MF_POPUP) {
+        flags |= kMfOwnerDraw;
+    if (flags & kMfPopup) {
         globals().registry.push_back(command);
         subMenus_.push_back(command);
     }
@@ -223,11 +223,11 @@ bool QuMenu::AppendItem(const QString &text, std::uint32_t flags, std::uintptr_t
 
     MenuItemRecord *data = record.get();
     items_.push_back(std::move(record));
-    const bool ok = ktr::AppendMenu(handle_, flags, command, text, data);
+    const bool ok = ktr::AppendNativeMenu(handle_, flags, command, text, data);
     if (!ok) {
         // The menu refused the item: no record and no registration without it.
         items_.pop_back();
-        if (flags & MF_POPUP) {
+        if (flags & kMfPopup) {
             unregister(command);
             subMenus_.pop_back();
         }
@@ -242,19 +242,19 @@ void QuMenu::reapplyAfterAppend()
 {
     if (items_.empty())
         return;
-    const int count = GetMenuItemCount(handle_);
+    const int count = GetNativeMenuItemCount(handle_);
     int offset = -1;
     for (int pos = 0; pos < count && offset < 0; ++pos) {
-        if (GetMenuString(handle_, pos) == items_.front()->text)
+        if (GetNativeMenuString(handle_, pos) == items_.front()->text)
             offset = pos;
     }
     if (offset < 0)
         return;
     for (int pos = offset; pos < count; ++pos) {
-        const NativeMenuItem *it = GetMenuItem(handle_, pos);
-        if (it && (it->flags & MF_POPUP))
-            ktr::ModifyMenu(handle_, static_cast<std::uint32_t>(pos),
-                            MF_BYPOSITION | MF_POPUP | MF_STRING, it->id, QString(it->text));
+        const NativeMenuItem *it = GetNativeMenuItem(handle_, pos);
+        if (it && (it->flags & kMfPopup))
+            ktr::ModifyNativeMenu(handle_, static_cast<std::uint32_t>(pos),
+                                  kMfByPosition | kMfPopup | kMfString, it->id, QString(it->text));
     }
 }
 
@@ -265,8 +265,8 @@ MenuItemRecord *QuMenu::ModifyItemByPosition(int position, std::uint32_t flags,
         return nullptr;
     auto record = newRecord(text, flags, command);
     MenuItemRecord *data = record.get();
-    if (!ktr::ModifyMenu(handle_, static_cast<std::uint32_t>(position), flags, command, text,
-                         (flags & MF_OWNERDRAW) ? data : nullptr))
+    if (!ktr::ModifyNativeMenu(handle_, static_cast<std::uint32_t>(position), flags, command, text,
+                               (flags & kMfOwnerDraw) ? data : nullptr))
         return nullptr;
     // The record takes the place of the one at that position; the old one is freed.
     const auto index = static_cast<std::size_t>(position);
@@ -323,7 +323,7 @@ bool QuMenu::LoadMenu(const QString &name)
 bool QuMenu::LoadMenuTemplate(std::span<const std::uint8_t> bytes)
 {
     DestroyMenu();
-    if (!Attach(ktr::CreateMenu()))
+    if (!Attach(ktr::CreateNativeMenu()))
         return false;
 
     MenuTemplateReader reader(bytes);
@@ -337,12 +337,12 @@ bool QuMenu::LoadMenuTemplate(std::span<const std::uint8_t> bytes)
             return false;
         }
         QuMenu *top = menus.back();
-        if (item->flags & MF_POPUP) {
+        if (item->flags & kMfPopup) {
             if (item->end)
                 ended.back() = true;
             auto popup = std::make_unique<QuMenu>();
             popup->setCheckImages(checkImages_, selectedCheck_, unselectedCheck_);
-            popup->Attach(ktr::CreatePopupMenu());
+            popup->Attach(ktr::CreateNativePopupMenu());
             QuMenu *raw = popup.get();
             top->ownedSubMenus_.push_back(std::move(popup));
             top->AppendItem(item->text, item->flags, raw->handle(), -1);
@@ -369,37 +369,37 @@ void QuMenu::reapplyTopLevelAsStrings()
     for (std::size_t i = 0; i < items_.size(); ++i) {
         MenuItemRecord &record = *items_[i];
         const auto pos = static_cast<std::uint32_t>(i);
-        if (record.flags & MF_POPUP) {
-            ktr::ModifyMenu(handle_, pos, MF_BYPOSITION | MF_POPUP | MF_STRING, record.command,
-                            record.text);
-            record.flags = MF_BYPOSITION | MF_POPUP | MF_STRING;
+        if (record.flags & kMfPopup) {
+            ktr::ModifyNativeMenu(handle_, pos, kMfByPosition | kMfPopup | kMfString,
+                                  record.command, record.text);
+            record.flags = kMfByPosition | kMfPopup | kMfString;
         } else {
-            ktr::ModifyMenu(handle_, pos, MF_BYPOSITION, record.command, record.text);
-            record.flags = MF_BYPOSITION;
+            ktr::ModifyNativeMenu(handle_, pos, kMfByPosition, record.command, record.text);
+            record.flags = kMfByPosition;
         }
     }
 }
 
 QuMenu *QuMenu::GetSubMenu(int position) const
 {
-    const NativeMenuItem *it = GetMenuItem(handle_, position);
-    if (!it || !(it->flags & MF_POPUP))
+    const NativeMenuItem *it = GetNativeMenuItem(handle_, position);
+    if (!it || !(it->flags & kMfPopup))
         return nullptr;
     return FromHandlePermanent(it->id);
 }
 
 std::pair<QuMenu *, int> QuMenu::FindCommand(std::uint32_t command)
 {
-    const int count = GetMenuItemCount(handle_);
+    const int count = GetNativeMenuItemCount(handle_);
     for (int pos = 0; pos < count; ++pos) {
-        const NativeMenuItem *it = GetMenuItem(handle_, pos);
-        if (it->flags & MF_POPUP) {
+        const NativeMenuItem *it = GetNativeMenuItem(handle_, pos);
+        if (it->flags & kMfPopup) {
             if (QuMenu *sub = FromHandlePermanent(it->id)) {
                 const auto found = sub->FindCommand(command);
                 if (found.first)
                     return found;
             }
-        } else if (!(it->flags & MF_SEPARATOR) && it->id == command) {
+        } else if (!(it->flags & kMfSeparator) && it->id == command) {
             return {this, pos};
         }
     }
@@ -408,7 +408,7 @@ std::pair<QuMenu *, int> QuMenu::FindCommand(std::uint32_t command)
 
 bool QuMenu::GetItemText(std::uint32_t id, QString &text, std::uint32_t flags)
 {
-    if (flags & MF_BYPOSITION) {
+    if (flags & kMfByPosition) {
         if (id >= items_.size())
             return false;
         text = items_[id]->text;
@@ -417,7 +417,7 @@ bool QuMenu::GetItemText(std::uint32_t id, QString &text, std::uint32_t flags)
     const auto [menu, pos] = FindCommand(id);
     if (!menu)
         return false;
-    return menu->GetItemText(static_cast<std::uint32_t>(pos), text, MF_BYPOSITION);
+    return menu->GetItemText(static_cast<std::uint32_t>(pos), text, kMfByPosition);
 }
 
 std::unique_ptr<MenuItemRecord>
@@ -432,40 +432,41 @@ QuMenu::takeRecord(bool (*match)(const MenuItemRecord &, std::uintptr_t), std::u
 
 void QuMenu::SynchronizeItems()
 {
-    const int count = GetMenuItemCount(handle_);
+    const int count = GetNativeMenuItemCount(handle_);
     std::vector<std::unique_ptr<MenuItemRecord>> collected;
     for (int pos = 0; pos < count; ++pos) {
-        const NativeMenuItem item = *GetMenuItem(handle_, pos);
+        const NativeMenuItem item = *GetNativeMenuItem(handle_, pos);
         const auto position = static_cast<std::uint32_t>(pos);
         std::unique_ptr<MenuItemRecord> record;
         std::uint32_t flags = item.flags;
-        if (item.flags & MF_POPUP) {
+        if (item.flags & kMfPopup) {
             record =
                 takeRecord([](const MenuItemRecord &r,
-                              std::uintptr_t h) { return (r.flags & MF_POPUP) && r.command == h; },
+                              std::uintptr_t h) { return (r.flags & kMfPopup) && r.command == h; },
                            item.id);
-            flags |= MF_POPUP | MF_OWNERDRAW;
-        } else if (item.flags & MF_SEPARATOR) {
+            flags |= kMfPopup | kMfOwnerDraw;
+        } else if (item.flags & kMfSeparator) {
             record = takeRecord(
                 [](const MenuItemRecord &r, std::uintptr_t data) {
                     return reinterpret_cast<std::uintptr_t>(&r) == data;
                 },
                 reinterpret_cast<std::uintptr_t>(item.data));
-            flags |= MF_OWNERDRAW;
+            flags |= kMfOwnerDraw;
         } else {
             record = takeRecord(
                 [](const MenuItemRecord &r, std::uintptr_t command) {
-                    return !(r.flags & (MF_POPUP | MF_SEPARATOR)) && r.command == command;
+                    return !(r.flags & (kMfPopup | kMfSeparator)) && r.command == command;
                 },
                 item.id);
             if (record)
                 record->text = item.text;
-            flags |= MF_OWNERDRAW;
+            flags |= kMfOwnerDraw;
         }
         if (!record)
-            record = newRecord((item.flags & MF_SEPARATOR) ? QString() : item.text, flags, item.id);
+            record = newRecord((item.flags & kMfSeparator) ? QString() : item.text, flags, item.id);
         record->flags = flags;
-        ktr::ModifyMenu(handle_, position, flags | MF_BYPOSITION, item.id, item.text, record.get());
+        ktr::ModifyNativeMenu(handle_, position, flags | kMfByPosition, item.id, item.text,
+                              record.get());
         collected.push_back(std::move(record));
     }
     items_ = std::move(collected);
@@ -510,10 +511,10 @@ void QuMenu::AlignAccelerators()
 std::uint32_t QuMenu::MenuCharSearch(std::uint32_t character, std::uint32_t menuFlags,
                                      MenuHandle menu)
 {
-    if (menu == 0 || !(menuFlags & MF_POPUP))
+    if (menu == 0 || !(menuFlags & kMfPopup))
         return 0;
     const QString key = (QStringLiteral("&") + QChar(static_cast<char16_t>(character))).toLower();
-    if (GetMenuItemCount(handle_) != static_cast<int>(items_.size()))
+    if (GetNativeMenuItemCount(handle_) != static_cast<int>(items_.size()))
         SynchronizeItems();
     for (std::size_t pos = 0; pos < items_.size(); ++pos) {
         if (items_[pos]->text.toLower().contains(key))
@@ -587,7 +588,7 @@ void QuMenu::MeasureItem(MenuMeasureItem &item)
     const bool flat = look.flat;
     const int gap = (flat && look.wideSpacing) ? 7 : 4;
     const MenuItemRecord *record = item.record;
-    if (!record || (record->flags & MF_SEPARATOR)) {
+    if (!record || (record->flags & kMfSeparator)) {
         item.width = 0;
         item.height = std::max(MenuBarHeight() / 2, (iconHeight_ + gap) / 2);
         return;

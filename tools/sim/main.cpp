@@ -1,9 +1,7 @@
 // ktr-sim: simulated KTR-4410-HT-LAN devices answering on UDP port 1901.
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <poll.h>
 #include <string>
 #include <vector>
 
@@ -13,15 +11,9 @@
 #include "tools/sim/sim_log.h"
 #include "tools/sim/sim_options.h"
 #include "tools/sim/sim_socket.h"
+#include "tools/sim/stop_signal.h"
 
 namespace {
-
-volatile std::sig_atomic_t gStop = 0;
-
-void OnStopSignal(int)
-{
-    gStop = 1;
-}
 
 // A reply waiting for its time, with where it goes.
 struct Pending
@@ -31,24 +23,6 @@ struct Pending
     int interfaceIndex = 0;
 };
 using PendingReplies = std::multimap<ktr::SimClock::time_point, Pending>;
-
-// The signals stay blocked except inside ppoll, so a stop request cannot slip in between the
-// check of the flag and the wait.
-bool InstallStopSignals(sigset_t &waitMask)
-{
-    struct sigaction action
-    {
-    };
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    if (sigaction(SIGINT, &action, nullptr) != 0 || sigaction(SIGTERM, &action, nullptr) != 0)
-        return false;
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigaddset(&blocked, SIGTERM);
-    return sigprocmask(SIG_BLOCK, &blocked, &waitMask) == 0;
-}
 
 // Sends the replies that are due, in one batch, oldest first.
 void SendDue(ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log)
@@ -103,8 +77,7 @@ int main(int argc, char **argv)
         std::fputs(ktr::SimHelpText().c_str(), stdout);
         return 0;
     }
-    sigset_t waitMask;
-    if (!InstallStopSignals(waitMask)) {
+    if (!ktr::InstallStopSignals()) {
         std::perror("ktr-sim: signals");
         return 1;
     }
@@ -120,14 +93,9 @@ int main(int argc, char **argv)
                  " devices on 0.0.0.0:" + std::to_string(ktr::kPort));
 
     PendingReplies pending;
-    while (!gStop) {
-        pollfd p{socket.handle(), POLLIN, 0};
-        timespec timeout{};
-        const int waitMs = WaitMilliseconds(pending);
-        timeout.tv_sec = waitMs / 1000;
-        timeout.tv_nsec = static_cast<long>(waitMs % 1000) * 1000000L;
-        ppoll(&p, 1, waitMs < 0 ? nullptr : &timeout, &waitMask);
-        while (!gStop) {
+    while (!ktr::StopRequested()) {
+        ktr::WaitForRequest(socket.handle(), WaitMilliseconds(pending));
+        while (!ktr::StopRequested()) {
             auto request = socket.receive();
             if (!request)
                 break;

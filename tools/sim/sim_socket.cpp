@@ -39,6 +39,11 @@ SimSocket::~SimSocket()
         ::close(fd_);
 }
 
+SocketHandle SimSocket::handle() const
+{
+    return fd_;
+}
+
 std::string SimSocket::open(std::uint16_t port)
 {
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);

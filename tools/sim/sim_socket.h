@@ -1,5 +1,6 @@
 // The simulator's one UDP socket: bound to 0.0.0.0:1901, it learns the interface each request
-// came in on and sends the replies out of that interface (Linux IP_PKTINFO).
+// came in on and sends the replies out of that interface (Linux IP_PKTINFO). On Windows a
+// broadcast reply leaves through one socket per local address instead.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,11 @@
 #include <string>
 
 #include "link/frame.h"
+#include "link/udp_socket.h"
+
+#ifdef _WIN32
+#include <vector>
+#endif
 
 namespace ktr {
 
@@ -46,12 +52,12 @@ public:
 
     // Returns an empty string or what failed, with the OS error text.
     std::string open(std::uint16_t port);
-    int handle() const { return fd_; }
+    SocketHandle handle() const;
 
     // Non-blocking; nullopt when nothing is waiting.
     [[nodiscard]] std::optional<ReceivedRequest> receive();
     // Sends through the given interface, waiting while the send queue is full (ENOBUFS,
-    // EAGAIN) for at most a second. Returns 0 or the errno of the failure.
+    // EAGAIN) for at most a second. Returns 0 or the OS error code of the failure.
     [[nodiscard]] int send(ByteView datagram, std::uint32_t address, std::uint16_t port,
                            int interfaceIndex);
     // Sends the datagrams in order, as few system calls as the system allows (sendmmsg on
@@ -59,7 +65,12 @@ public:
     BatchResult sendBatch(std::span<const AddressedDatagram> batch);
 
 private:
+#ifdef _WIN32
+    UdpSocket receiver_;
+    std::vector<UdpSocket> broadcasters_;
+#else
     int fd_ = -1;
+#endif
 };
 
 } // namespace ktr

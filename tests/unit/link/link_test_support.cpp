@@ -1,7 +1,6 @@
 // Helpers of the socket-layer tests.
 #include "link_test_support.h"
 
-#include <poll.h>
 #include <stdexcept>
 
 namespace ktr::test {
@@ -33,8 +32,7 @@ std::vector<UdpSocket::Received> ReceiveUntilQuiet(SocketHandle socket,
 {
     std::vector<UdpSocket::Received> received;
     for (;;) {
-        pollfd p{socket, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0)
+        if (!WaitReadable(socket, static_cast<int>(quiet.count())))
             return received;
         for (;;) {
             ReceiveResult r = ReceiveDatagram(socket);

@@ -1,8 +1,40 @@
 // Runs the socket tests in a network namespace of their own when the process may create one
 // (root): the tests bind port 1901 on 127.0.0.x, which would otherwise meet the sockets of any
 // other test run or tool on this host. Elsewhere they run in the namespace they are given,
-// which needs lo up.
+// which needs lo up. Windows has no network namespaces: there the tests run where they start.
 #include "link_test_support.h"
+
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+
+#include "link/endpoints.h"
+
+namespace ktr::test {
+namespace {
+
+// Winsock answers every call with WSANOTINITIALISED until the process has started it, as the
+// tool does at start-up.
+class NetworkStack : public ::testing::Environment
+{
+public:
+    void SetUp() override { ASSERT_EQ(StartNetworkStack(), 0); }
+    void TearDown() override { ReleaseNetworkStack(); }
+};
+
+[[maybe_unused]] ::testing::Environment *const gEnvironment =
+    ::testing::AddGlobalTestEnvironment(new NetworkStack);
+
+} // namespace
+
+bool InPrivateNetwork()
+{
+    return false;
+}
+
+} // namespace ktr::test
+
+#else
 
 #include <gtest/gtest.h>
 
@@ -59,3 +91,5 @@ bool InPrivateNetwork()
 }
 
 } // namespace ktr::test
+
+#endif

@@ -36,6 +36,14 @@ TEST(AnsiTextTest, BrokenDeviceBytesBecomeReplacementCharacters)
                          "b"),
               "\xEF\xBF\xBD"
               "b");
+    // A lead byte whose second byte is no trail byte: only the lead byte is lost.
+    EXPECT_EQ(AnsiToUtf8("\x81"
+                         " x"),
+              "\xEF\xBF\xBD"
+              " x");
+    EXPECT_EQ(AnsiToUtf8("\x80"
+                         "1"),
+              "€1");
 }
 
 } // namespace

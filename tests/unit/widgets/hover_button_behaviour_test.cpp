@@ -344,12 +344,12 @@ protected:
 TEST_F(HoverButtonLive, MenuDropsAtBottomLeftAndPostsChosenCommand)
 {
     auto menu = std::make_unique<QuMenu>();
-    menu->Attach(CreateMenu());
+    menu->Attach(CreateNativeMenu());
     auto popup = std::make_unique<QuMenu>();
-    popup->Attach(CreatePopupMenu());
-    popup->AppendItem(QStringLiteral("&Open\tCtrl+O"), MF_STRING, 0x12345);
-    popup->AppendItem(QStringLiteral("E&xit"), MF_STRING, 301);
-    menu->AppendItem(QStringLiteral("&File"), MF_POPUP, popup->handle());
+    popup->Attach(CreateNativePopupMenu());
+    popup->AppendItem(QStringLiteral("&Open\tCtrl+O"), kMfString, 0x12345);
+    popup->AppendItem(QStringLiteral("E&xit"), kMfString, 301);
+    menu->AppendItem(QStringLiteral("&File"), kMfPopup, popup->handle());
     CommandSink sink;
     button->SetMenu(std::move(menu), &sink);
 

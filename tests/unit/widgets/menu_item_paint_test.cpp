@@ -25,10 +25,10 @@ MenuLook FlatXp()
 class MenuPaint : public testing::Test
 {
 protected:
-    void SetUp() override { menu.Attach(CreatePopupMenu()); }
+    void SetUp() override { menu.Attach(CreateNativePopupMenu()); }
 
     const MenuItemRecord &Add(const QString &text, std::uint32_t command,
-                              std::uint32_t flags = MF_STRING)
+                              std::uint32_t flags = kMfString)
     {
         menu.AppendItem(text, flags, command);
         return *menu.items().back();
@@ -109,7 +109,7 @@ TEST(MenuCheckMarks, TickStrokesAreThreePixelsEach)
 
 TEST_F(MenuPaint, CheckedItemWithoutPictureShowsTickInBoth)
 {
-    const MenuItemRecord &item = Add(QStringLiteral("&Auto"), 1, MF_CHECKED);
+    const MenuItemRecord &item = Add(QStringLiteral("&Auto"), 1, kMfChecked);
     QImage classic = Canvas(100, 20);
     Paint(classic, item, {0, 0, 100, 20}, Classic(), false, true);
     // Box (1, dy + 2) with dy = 0 for a 20-pixel item; tick from (box + 4, box + 4).
@@ -148,7 +148,7 @@ TEST_F(MenuPaint, PictureNeverAboveShortItem)
 
 TEST_F(MenuPaint, ClassicDisabledSelectedKeepsHighlightFlatDoesNot)
 {
-    const MenuItemRecord &item = Add(QStringLiteral("&Gone"), 1, MF_GRAYED);
+    const MenuItemRecord &item = Add(QStringLiteral("&Gone"), 1, kMfGrayed);
     QImage classic = Canvas(100, 20);
     Paint(classic, item, {0, 0, 100, 20}, Classic(), true, false, true);
     EXPECT_EQ(At(classic, 95, 10), kSelection);

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> BuildTemplate(std::initializer_list<TemplateItem> item
     };
     for (const TemplateItem &item : items) {
         word(item.flags);
-        if (!(item.flags & MF_POPUP))
+        if (!(item.flags & kMfPopup))
             word(item.command);
         for (const char16_t *c = item.text; *c; ++c)
             word(*c);
@@ -44,12 +44,12 @@ std::vector<std::uint8_t> BuildTemplate(std::initializer_list<TemplateItem> item
 std::vector<std::uint8_t> FileHelpTemplate()
 {
     return BuildTemplate({
-        {MF_POPUP, 0, u"&File"},
-        {MF_STRING, 100, u"&Open\tCtrl+O"},
-        {MF_SEPARATOR, 0, u""},
-        {MF_END, 101, u"E&xit"},
-        {MF_POPUP | MF_END, 0, u"&Help"},
-        {MF_END, 200, u"&About"},
+        {kMfPopup, 0, u"&File"},
+        {kMfString, 100, u"&Open\tCtrl+O"},
+        {kMfSeparator, 0, u""},
+        {kMfEnd, 101, u"E&xit"},
+        {kMfPopup | kMfEnd, 0, u"&Help"},
+        {kMfEnd, 200, u"&About"},
     });
 }
 
@@ -70,21 +70,21 @@ TEST(QuMenuTemplate, LastTopLevelPopupEndsAtItsLastItem)
     // Bytes after the template's end are not read as items.
     bytes.insert(bytes.end(), {0x00, 0x00, 0x63, 0x00, 'Z', 0, 0, 0});
     ASSERT_TRUE(menu.LoadMenuTemplate(bytes));
-    ASSERT_EQ(GetMenuItemCount(menu.handle()), 2);
+    ASSERT_EQ(GetNativeMenuItemCount(menu.handle()), 2);
     QuMenu *file = menu.GetSubMenu(0);
     QuMenu *help = menu.GetSubMenu(1);
     ASSERT_NE(file, nullptr);
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(GetMenuItemCount(file->handle()), 3);
-    EXPECT_EQ(GetMenuItemCount(help->handle()), 1);
+    EXPECT_EQ(GetNativeMenuItemCount(file->handle()), 3);
+    EXPECT_EQ(GetNativeMenuItemCount(help->handle()), 1);
     EXPECT_TRUE(QuMenu::IsRegisteredMenu(help->handle()));
 
     // Top level stays plain strings; the pop-ups' items are owner-drawn.
-    EXPECT_EQ(GetMenuItem(menu.handle(), 0)->flags, MF_POPUP);
-    EXPECT_EQ(menu.items()[0]->flags, MF_BYPOSITION | MF_POPUP | MF_STRING);
-    EXPECT_TRUE(GetMenuItem(file->handle(), 0)->flags & MF_OWNERDRAW);
-    EXPECT_EQ(GetMenuItem(file->handle(), 1)->flags, MF_SEPARATOR | MF_OWNERDRAW);
-    EXPECT_EQ(GetMenuItem(file->handle(), 2)->flags & MF_END, 0u);
+    EXPECT_EQ(GetNativeMenuItem(menu.handle(), 0)->flags, kMfPopup);
+    EXPECT_EQ(menu.items()[0]->flags, kMfByPosition | kMfPopup | kMfString);
+    EXPECT_TRUE(GetNativeMenuItem(file->handle(), 0)->flags & kMfOwnerDraw);
+    EXPECT_EQ(GetNativeMenuItem(file->handle(), 1)->flags, kMfSeparator | kMfOwnerDraw);
+    EXPECT_EQ(GetNativeMenuItem(file->handle(), 2)->flags & kMfEnd, 0u);
 
     const auto [found, pos] = menu.FindCommand(200);
     EXPECT_EQ(found, help);
@@ -93,9 +93,9 @@ TEST(QuMenuTemplate, LastTopLevelPopupEndsAtItsLastItem)
     QString text;
     EXPECT_TRUE(menu.GetItemText(101, text, 0));
     EXPECT_EQ(text, QStringLiteral("E&xit"));
-    EXPECT_TRUE(menu.GetItemText(1, text, MF_BYPOSITION));
+    EXPECT_TRUE(menu.GetItemText(1, text, kMfByPosition));
     EXPECT_EQ(text, QStringLiteral("&Help"));
-    EXPECT_FALSE(menu.GetItemText(2, text, MF_BYPOSITION));
+    EXPECT_FALSE(menu.GetItemText(2, text, kMfByPosition));
 }
 
 TEST(QuMenuTemplate, TruncatedTemplateFailsAndKeepsNothing)
@@ -118,7 +118,7 @@ TEST(QuMenuRegistry, DestroyMenuLeavesNothingBehind)
     {
         QuMenu menu;
         ASSERT_TRUE(menu.LoadMenuTemplate(FileHelpTemplate()));
-        menu.GetSubMenu(0)->AppendItem(QStringLiteral("&New"), MF_STRING, 102);
+        menu.GetSubMenu(0)->AppendItem(QStringLiteral("&New"), kMfString, 102);
         EXPECT_EQ(QuMenu::RegisteredCount(), before.registered + 2);
         EXPECT_GT(QuMenu::LiveRecordCount(), before.records);
         menu.DestroyMenu();
@@ -130,12 +130,12 @@ TEST(QuMenuRegistry, DestroyMenuLeavesNothingBehind)
 
     // A pop-up wrapper owned by its creator loses its menu but is not deleted by the parent.
     QuMenu popup;
-    popup.Attach(CreatePopupMenu());
-    popup.AppendItem(QStringLiteral("&Item"), MF_STRING, 5);
+    popup.Attach(CreateNativePopupMenu());
+    popup.AppendItem(QStringLiteral("&Item"), kMfString, 5);
     {
         QuMenu parent;
-        parent.Attach(CreateMenu());
-        parent.AppendItem(QStringLiteral("&Sub"), MF_POPUP, popup.handle());
+        parent.Attach(CreateNativeMenu());
+        parent.AppendItem(QStringLiteral("&Sub"), kMfPopup, popup.handle());
         EXPECT_TRUE(QuMenu::IsRegisteredHandle(popup.handle()));
     }
     EXPECT_EQ(popup.handle(), 0u);
@@ -146,16 +146,16 @@ TEST(QuMenuRegistry, DestroyMenuLeavesNothingBehind)
 TEST(QuMenuItems, SeparatorsAndAppendFailures)
 {
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    ASSERT_TRUE(menu.AppendItem(QString(), MF_STRING, 0));
-    ASSERT_TRUE(menu.AppendItem(QString(), MF_BYPOSITION, 0));
+    menu.Attach(CreateNativePopupMenu());
+    ASSERT_TRUE(menu.AppendItem(QString(), kMfString, 0));
+    ASSERT_TRUE(menu.AppendItem(QString(), kMfByPosition, 0));
     EXPECT_EQ(menu.items()[0]->flags, 0x900u);
     EXPECT_EQ(menu.items()[1]->flags, 0xD00u);
-    EXPECT_EQ(GetMenuItem(menu.handle(), 0)->data, menu.items()[0].get());
+    EXPECT_EQ(GetNativeMenuItem(menu.handle(), 0)->data, menu.items()[0].get());
 
     // A pop-up that is no menu is refused, and nothing of it is kept.
     const std::size_t registered = QuMenu::RegisteredCount();
-    EXPECT_FALSE(menu.AppendItem(QStringLiteral("x"), MF_POPUP, 0xDEAD));
+    EXPECT_FALSE(menu.AppendItem(QStringLiteral("x"), kMfPopup, 0xDEAD));
     EXPECT_EQ(menu.items().size(), 2u);
     EXPECT_EQ(QuMenu::RegisteredCount(), registered);
 }
@@ -163,33 +163,33 @@ TEST(QuMenuItems, SeparatorsAndAppendFailures)
 TEST(QuMenuSearch, MenuCharacterFindsMarkedItem)
 {
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    menu.AppendItem(QStringLiteral("&File"), MF_STRING, 10);
-    menu.AppendItem(QStringLiteral("&Edit"), MF_STRING, 11);
+    menu.Attach(CreateNativePopupMenu());
+    menu.AppendItem(QStringLiteral("&File"), kMfString, 10);
+    menu.AppendItem(QStringLiteral("&Edit"), kMfString, 11);
     const MenuHandle h = menu.handle();
-    EXPECT_EQ(menu.MenuCharSearch('f', MF_POPUP, h), 0x20000u);
-    EXPECT_EQ(menu.MenuCharSearch('F', MF_POPUP, h), 0x20000u);
-    EXPECT_EQ(menu.MenuCharSearch('e', MF_POPUP, h), 0x20001u);
-    EXPECT_EQ(menu.MenuCharSearch('i', MF_POPUP, h), 0u); // in the text, but not marked
+    EXPECT_EQ(menu.MenuCharSearch('f', kMfPopup, h), 0x20000u);
+    EXPECT_EQ(menu.MenuCharSearch('F', kMfPopup, h), 0x20000u);
+    EXPECT_EQ(menu.MenuCharSearch('e', kMfPopup, h), 0x20001u);
+    EXPECT_EQ(menu.MenuCharSearch('i', kMfPopup, h), 0u); // in the text, but not marked
     EXPECT_EQ(menu.MenuCharSearch('f', 0, h), 0u);
-    EXPECT_EQ(menu.MenuCharSearch('f', MF_POPUP, 0), 0u);
+    EXPECT_EQ(menu.MenuCharSearch('f', kMfPopup, 0), 0u);
 
     // An item added behind the records' back is picked up before searching.
-    ASSERT_TRUE(AppendMenu(h, MF_STRING, 12, QStringLiteral("&Zoom")));
-    EXPECT_EQ(menu.MenuCharSearch('z', MF_POPUP, h), 0x20002u);
+    ASSERT_TRUE(AppendNativeMenu(h, kMfString, 12, QStringLiteral("&Zoom")));
+    EXPECT_EQ(menu.MenuCharSearch('z', kMfPopup, h), 0x20002u);
     ASSERT_EQ(menu.items().size(), 3u);
     EXPECT_EQ(menu.items()[2]->text, QStringLiteral("&Zoom"));
-    EXPECT_EQ(GetMenuItem(h, 2)->data, menu.items()[2].get());
-    EXPECT_TRUE(GetMenuItem(h, 2)->flags & MF_OWNERDRAW);
+    EXPECT_EQ(GetNativeMenuItem(h, 2)->data, menu.items()[2].get());
+    EXPECT_TRUE(GetNativeMenuItem(h, 2)->flags & kMfOwnerDraw);
     EXPECT_EQ(menu.items()[0]->command, 10u); // kept records stay in place
 }
 
 TEST(QuMenuMeasure, SeparatorAtLeastHalfMenuBarAndItemsAtLeastMenuBar)
 {
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    menu.AppendItem(QString(), MF_STRING, 0);
-    menu.AppendItem(QStringLiteral("&Open"), MF_STRING, 1);
+    menu.Attach(CreateNativePopupMenu());
+    menu.AppendItem(QString(), kMfString, 0);
+    menu.AppendItem(QStringLiteral("&Open"), kMfString, 1);
     MenuMeasureItem separator{0, menu.items()[0].get(), -1, -1};
     menu.MeasureItem(separator);
     EXPECT_EQ(separator.width, 0);
@@ -212,10 +212,10 @@ TEST(QuMenuMeasure, SeparatorAtLeastHalfMenuBarAndItemsAtLeastMenuBar)
 TEST(QuMenuItems, AcceleratorsLineUp)
 {
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    menu.AppendItem(QStringLiteral("&A\tCtrl+A"), MF_STRING, 1);
-    menu.AppendItem(QStringLiteral("A much longer label\tF2"), MF_STRING, 2);
-    menu.AppendItem(QStringLiteral("No accelerator"), MF_STRING, 3);
+    menu.Attach(CreateNativePopupMenu());
+    menu.AppendItem(QStringLiteral("&A\tCtrl+A"), kMfString, 1);
+    menu.AppendItem(QStringLiteral("A much longer label\tF2"), kMfString, 2);
+    menu.AppendItem(QStringLiteral("No accelerator"), kMfString, 3);
     menu.AlignAccelerators();
     const QFontMetrics fm(MenuFont());
     const int widest = fm.horizontalAdvance(QStringLiteral("A much longer label "));
@@ -233,10 +233,10 @@ TEST(QuMenuItems, AcceleratorsLineUpBehindALabelOfZeroAdvance)
     // A control character of zero advance before the tab once made the padding loop forever;
     // the test ends (and passes) only when padding stops by itself.
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    menu.AppendItem(QString(QChar(0x009C)) + QStringLiteral("\tCtrl+Q"), MF_STRING, 1);
-    menu.AppendItem(QString(QChar(0x009C)).repeated(3) + QStringLiteral("\tF3"), MF_STRING, 2);
-    menu.AppendItem(QStringLiteral("A much longer label\tF2"), MF_STRING, 3);
+    menu.Attach(CreateNativePopupMenu());
+    menu.AppendItem(QString(QChar(0x009C)) + QStringLiteral("\tCtrl+Q"), kMfString, 1);
+    menu.AppendItem(QString(QChar(0x009C)).repeated(3) + QStringLiteral("\tF3"), kMfString, 2);
+    menu.AppendItem(QStringLiteral("A much longer label\tF2"), kMfString, 3);
     menu.AlignAccelerators();
     EXPECT_TRUE(menu.items()[0]->text.endsWith(QStringLiteral("\tCtrl+Q")));
     EXPECT_TRUE(menu.items()[1]->text.endsWith(QStringLiteral("\tF3")));
@@ -254,15 +254,15 @@ TEST(QuMenuImages, ToolbarPictureGoesToSharedListOncePerCommand)
     RegisterToolbarResource(77, {strip, {9500, 9501}});
 
     QuMenu menu;
-    menu.Attach(CreatePopupMenu());
-    ASSERT_TRUE(menu.AppendItem(QStringLiteral("&Blue"), MF_STRING, 9501, 77));
+    menu.Attach(CreateNativePopupMenu());
+    ASSERT_TRUE(menu.AppendItem(QStringLiteral("&Blue"), kMfString, 9501, 77));
     const int index = menu.items()[0]->sharedImageIndex;
     ASSERT_GE(index, 0);
     const QImage picture = QuMenu::SharedImages()->GetIcon(index);
     EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::blue));
     EXPECT_EQ(qAlpha(picture.pixel(4, 3)), 0);
-    ASSERT_TRUE(menu.AppendItem(QStringLiteral("Again"), MF_STRING, 9501));
+    ASSERT_TRUE(menu.AppendItem(QStringLiteral("Again"), kMfString, 9501));
     EXPECT_EQ(menu.items()[1]->sharedImageIndex, index);
-    ASSERT_TRUE(menu.AppendItem(QStringLiteral("None"), MF_STRING, 9502, 4711));
+    ASSERT_TRUE(menu.AppendItem(QStringLiteral("None"), kMfString, 9502, 4711));
     EXPECT_EQ(menu.items()[2]->sharedImageIndex, -1);
 }

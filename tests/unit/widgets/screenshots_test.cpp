@@ -93,18 +93,18 @@ void DropMenuScreenshot(const MenuLook &look, const QString &name)
                                   }(),
                                   {7001, 7002}});
     auto menu = std::make_unique<QuMenu>();
-    menu->Attach(CreateMenu());
+    menu->Attach(CreateNativeMenu());
     auto popupOwner = std::make_unique<QuMenu>();
     QuMenu *popup = popupOwner.get();
-    popup->Attach(CreatePopupMenu());
-    popup->AppendItem(QStringLiteral("读取设备参数(&R)\tCtrl+R"), MF_STRING, 7001, 901);
-    popup->AppendItem(QStringLiteral("配置设备参数(&W)\tCtrl+W"), MF_STRING, 7002, 901);
-    popup->AppendItem(QString(), MF_STRING, 0);
-    popup->AppendItem(QStringLiteral("自动搜索(&A)"), MF_CHECKED, 7003);
-    popup->AppendItem(QStringLiteral("不可用(&D)"), MF_GRAYED, 7004);
-    popup->AppendItem(QStringLiteral("E&xit"), MF_STRING, 7005);
+    popup->Attach(CreateNativePopupMenu());
+    popup->AppendItem(QStringLiteral("读取设备参数(&R)\tCtrl+R"), kMfString, 7001, 901);
+    popup->AppendItem(QStringLiteral("配置设备参数(&W)\tCtrl+W"), kMfString, 7002, 901);
+    popup->AppendItem(QString(), kMfString, 0);
+    popup->AppendItem(QStringLiteral("自动搜索(&A)"), kMfChecked, 7003);
+    popup->AppendItem(QStringLiteral("不可用(&D)"), kMfGrayed, 7004);
+    popup->AppendItem(QStringLiteral("E&xit"), kMfString, 7005);
     popup->AlignAccelerators();
-    menu->AppendItem(QStringLiteral("&Menu"), MF_POPUP, popup->handle());
+    menu->AppendItem(QStringLiteral("&Menu"), kMfPopup, popup->handle());
     button->SetMenu(std::move(menu), &dialog);
     dialog.show();
 

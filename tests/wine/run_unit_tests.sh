@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the unit tests of a Windows cross build through Wine and says how many passed.
+#   run_unit_tests.sh WINDOWS_BUILD_DIR [ctest arguments]
+# The run gets a network namespace of its own with only lo (the socket tests bind port 1901 on
+# loopback addresses; nothing may reach the machine's network), a Wine prefix under the build
+# folder and one Wine server kept alive for the whole run, so each test start is quick.
+set -euo pipefail
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+WIN=$(realpath "$1")
+shift
+
+if [[ -z ${KTR_WINE_ISOLATED:-} ]]; then
+    if [[ $(id -u) -eq 0 ]]; then
+        exec env KTR_WINE_ISOLATED=1 unshare --net "$0" "$WIN" "$@"
+    fi
+    exec env KTR_WINE_ISOLATED=1 unshare --user --map-root-user --net "$0" "$WIN" "$@"
+fi
+
+ip link set lo up
+PREFIX=$WIN/wine/unit
+"$HERE/wine.sh" prefix "$PREFIX"
+export WINEPREFIX=$PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver --persistent
+trap 'wineserver --kill 2>/dev/null || true' EXIT
+# The first program of a prefix starts Wine's services, which keep its output open; started
+# here, they hold /dev/null instead of a test's output pipe.
+wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+
+status=0
+ctest --test-dir "$WIN" --output-on-failure "$@" || status=$?
+
+# Each test executable is one CTest test; GoogleTest's own summary lines give the test cases.
+LOG=$WIN/Testing/Temporary/LastTest.log
+ran=$(grep -Eo '^\[==========\] [0-9]+ tests? from .* ran' "$LOG" | awk '{s += $2} END {print s + 0}')
+passed=$(grep -Eo '^\[  PASSED  \] [0-9]+ tests?' "$LOG" | awk '{s += $4} END {print s + 0}')
+echo "Windows unit tests under Wine: $passed of $ran passed"
+exit $status
