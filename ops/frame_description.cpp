@@ -58,13 +58,27 @@ std::string DescribeNetworkBlock(ByteView bytes)
            FormatDottedAddress(block.address(AddressField::Gateway));
 }
 
+// A tunnel frame in a request: the read request carries no body, so the acceptance test of
+// received frames does not apply.
+std::string DescribeTunnelRequest(ByteView frame)
+{
+    if (frame.size() < kTunnelReadFrameSize || frame[0] != kTunnelStart)
+        return " 通道帧无效";
+    const std::size_t crcAt = frame.size() - 2;
+    const bool crcGood = Crc16(frame.first(crcAt)) == GetLe16(frame, crcAt);
+    const std::string function = frame[1] == kTunnelReadBlock    ? " 读取设备参数"
+                                 : frame[1] == kTunnelWriteBlock ? " 下载设备参数"
+                                                                 : " 功能 " + Hex2(frame[1]);
+    return function + (crcGood ? "" : " 通道帧CRC错误");
+}
+
 std::string DescribeTunnelFrame(ByteView frame)
 {
     const TunnelCheck check = CheckTunnelFrame(frame);
     switch (check.status) {
     case TunnelStatus::Accepted:
         if (check.function == kTunnelReadBlock)
-            return frame.size() == kTunnelReadFrameSize ? " 读取设备参数" : " 设备参数";
+            return " 设备参数";
         if (check.function == kTunnelWriteBlock)
             return check.body.empty() ? " 下载设备参数确认" : " 下载设备参数";
         return " 功能 " + Hex2(check.function);
@@ -92,7 +106,8 @@ std::string DescribeRequest(ByteView datagram)
         text += " 新MAC " + FormatMacDashed(newMac);
     }
     if (command == kCmdTunnel && datagram.size() > kTunnelOffset + 1)
-        text += DescribeTunnelFrame(datagram.subspan(kTunnelOffset, datagram.size() - kTunnelOffset - 1));
+        text += DescribeTunnelRequest(
+            datagram.subspan(kTunnelOffset, datagram.size() - kTunnelOffset - 1));
     return text;
 }
 

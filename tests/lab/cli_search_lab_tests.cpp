@@ -56,9 +56,9 @@ TEST_F(CliSearchLab, ThreeDevicesOneAnsweringTwiceAreEachListedOnce)
     const CliRun run = RunCli({"search", "--json", "--wait", "700"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const json devices = ParseJson(run);
-    EXPECT_EQ(Column(devices, "mac"),
-              (std::vector<std::string>{"00-0E-EB-00-00-01", "00-0E-EB-00-00-02",
-                                        "00-0E-EB-00-00-03"}));
+    EXPECT_EQ(
+        Column(devices, "mac"),
+        (std::vector<std::string>{"00-0E-EB-00-00-01", "00-0E-EB-00-00-02", "00-0E-EB-00-00-03"}));
     EXPECT_EQ(Column(devices, "ip"),
               (std::vector<std::string>{"192.168.0.10", "192.168.0.11", "192.168.0.12"}));
     EXPECT_EQ(devices[0]["firmware"], 288);
@@ -77,8 +77,7 @@ TEST_F(CliSearchLab, ThreeDevicesOneAnsweringTwiceAreEachListedOnce)
 
 TEST_F(CliSearchLab, AThousandDevicesAreEachListedOnce)
 {
-    ASSERT_EQ(sim_.start(Sim(1000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast-every", "3"})),
-              "");
+    ASSERT_EQ(sim_.start(Sim(1000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast-every", "3"})), "");
     const CliRun run = RunCli({"search", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const json devices = ParseJson(run);

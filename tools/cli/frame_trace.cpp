@@ -55,7 +55,8 @@ void FrameTrace::received(ByteView datagram, std::uint32_t from, std::uint32_t v
 
 void FrameTrace::write(const std::string &line)
 {
-    const std::string stamped = TraceTimestamp(std::chrono::system_clock::now()) + ' ' + line + '\n';
+    const std::string stamped =
+        TraceTimestamp(std::chrono::system_clock::now()) + ' ' + line + '\n';
     std::lock_guard lock(mutex_);
     std::fputs(stamped.c_str(), out_);
     std::fflush(out_);

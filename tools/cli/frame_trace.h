@@ -16,7 +16,10 @@ class FrameTrace
 {
 public:
     // Writes to the stream (standard error for the program); a null stream traces nothing.
-    explicit FrameTrace(std::FILE *out) : out_(out) {}
+    explicit FrameTrace(std::FILE *out)
+        : out_(out)
+    {
+    }
 
     bool enabled() const { return out_ != nullptr; }
     // A request sent from the given local addresses.

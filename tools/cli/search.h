@@ -16,7 +16,7 @@ inline constexpr std::chrono::milliseconds kDefaultSearchWait{1500};
 
 struct FoundDevice
 {
-    SearchReply reply;                 // the first reply heard from the device
+    SearchReply reply;                  // the first reply heard from the device
     std::vector<std::uint32_t> heardOn; // local addresses that heard it, ascending
 };
 

@@ -29,7 +29,10 @@ struct Reply
 class Session
 {
 public:
-    explicit Session(FrameTrace &trace) : trace_(trace) {}
+    explicit Session(FrameTrace &trace)
+        : trace_(trace)
+    {
+    }
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
