@@ -28,16 +28,20 @@ std::wstring Widen(std::string_view text, UINT codePage, DWORD flags)
     return wide;
 }
 
-std::string Narrow(const std::wstring &wide, UINT codePage)
+std::string Narrow(const std::wstring &wide, UINT codePage, bool *lossless = nullptr)
 {
     if (wide.empty())
         return {};
-    const char *defaultChar = codePage == CP_UTF8 ? nullptr : "?";
+    const bool toUtf8 = codePage == CP_UTF8;
+    const char *defaultChar = toUtf8 ? nullptr : "?";
+    BOOL usedDefault = FALSE;
     const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, defaultChar, nullptr);
+                                      nullptr, 0, defaultChar, toUtf8 ? nullptr : &usedDefault);
     std::string text(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
                         defaultChar, nullptr);
+    if (lossless != nullptr)
+        *lossless = !usedDefault;
     return text;
 }
 
@@ -60,12 +64,19 @@ std::size_t OneByte(std::string_view)
 
 // One conversion with iconv. A sequence that cannot be converted is replaced by `replacement`
 // and skipped (its length told by `sequenceLength`), so the rest of the text is never lost.
+// `lossless`, when given, tells whether nothing had to be replaced.
 std::string Convert(std::string_view input, const char *to, const char *from,
-                    std::string_view replacement, std::size_t (*sequenceLength)(std::string_view))
+                    std::string_view replacement, std::size_t (*sequenceLength)(std::string_view),
+                    bool *lossless = nullptr)
 {
+    if (lossless != nullptr)
+        *lossless = true;
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        if (lossless != nullptr)
+            *lossless = false;
         return std::string(input);
+    }
     std::string output;
     char *in = const_cast<char *>(input.data());
     std::size_t inLeft = input.size();
@@ -76,6 +87,8 @@ std::string Convert(std::string_view input, const char *to, const char *from,
         const std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
         output.append(buffer, static_cast<std::size_t>(out - buffer));
         if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            if (lossless != nullptr)
+                *lossless = false;
             output.append(replacement);
             const std::size_t step = sequenceLength(std::string_view(in, inLeft));
             in += step;
@@ -98,6 +111,22 @@ std::string Utf8ToAnsi(std::string_view utf8)
 #else
     return Convert(utf8, "CP936", "UTF-8", "?", Utf8CharacterLength);
 #endif
+}
+
+std::optional<std::string> Utf8ToAnsiExact(std::string_view utf8)
+{
+    bool lossless = false;
+#ifdef _WIN32
+    const std::wstring wide = Widen(utf8, CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (wide.empty() != utf8.empty())
+        return std::nullopt;
+    std::string ansi = Narrow(wide, kAnsiCodePage, &lossless);
+#else
+    std::string ansi = Convert(utf8, "CP936", "UTF-8", "?", Utf8CharacterLength, &lossless);
+#endif
+    if (!lossless)
+        return std::nullopt;
+    return ansi;
 }
 
 std::string AnsiToUtf8(std::string_view ansi)

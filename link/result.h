@@ -1,0 +1,48 @@
+// A value or the reason there is none: the return type of every operation that can fail.
+#pragma once
+
+#include <utility>
+#include <variant>
+
+namespace ktr {
+
+// The failure side of a Result, so that a failure never reads as a value of the same type.
+template <typename E>
+struct Failure
+{
+    E error;
+};
+
+template <typename E>
+Failure<E> Fail(E error)
+{
+    return Failure<E>{std::move(error)};
+}
+
+template <typename T, typename E>
+class [[nodiscard]] Result
+{
+public:
+    Result(T value)
+        : state_(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(Failure<E> failure)
+        : state_(std::in_place_index<1>, std::move(failure.error))
+    {
+    }
+
+    bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    const T &value() const { return std::get<0>(state_); }
+    T &value() { return std::get<0>(state_); }
+    const T &operator*() const { return value(); }
+    const T *operator->() const { return &value(); }
+    const E &error() const { return std::get<1>(state_); }
+
+private:
+    std::variant<T, E> state_;
+};
+
+} // namespace ktr
