@@ -7,14 +7,20 @@
 
 namespace ktr::cli {
 
+bool OpenSession(Session &session, const GlobalOptions &global)
+{
+    const std::string failure = session.open(global.interfaceAddress);
+    if (!failure.empty())
+        std::cerr << "ktr-cli: " << failure << '\n';
+    return failure.empty();
+}
+
 int RunSearch(const GlobalOptions &global, const SearchOptions &options)
 {
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
-    if (const std::string failure = session.open(global.interfaceAddress); !failure.empty()) {
-        std::cerr << "ktr-cli: " << failure << '\n';
+    if (!OpenSession(session, global))
         return kExitNetwork;
-    }
     const auto found = Search(session, options.wait);
     if (!found) {
         std::cerr << "ktr-cli: 搜索请求没有发出\n";

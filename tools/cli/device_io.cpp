@@ -1,0 +1,77 @@
+// Reads and writes of the device records.
+#include "tools/cli/device_io.h"
+
+namespace ktr::cli {
+namespace {
+
+// A request that expects an answer from the device: one attempt, then one retry.
+PendingRequest Awaiting(const MacAddress &mac, Awaited awaited, Purpose purpose, Bytes request)
+{
+    PendingRequest r;
+    r.key = {mac, awaited};
+    r.purpose = purpose;
+    r.request = std::move(request);
+    r.sendAt = Clock::now();
+    r.attemptTimeout = kReplyTimeout;
+    r.retries = kReplyRetries;
+    return r;
+}
+
+std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
+{
+    if (!reply)
+        return std::nullopt;
+    const Datagram d = ClassifyDatagram(*reply);
+    return NetworkBlock(d.payload.first<kNetworkBlockSize>());
+}
+
+} // namespace
+
+std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac)
+{
+    return NetworkBlockOf(exchange.await(
+        Awaiting(mac, Awaited::NetworkBlock, Purpose::ShowNetwork, EncodeReadNetworkRequest(mac))));
+}
+
+std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac)
+{
+    const auto reply =
+        exchange.await(Awaiting(mac, Awaited::DeviceBlock, Purpose::ShowDevice,
+                                EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock))));
+    if (!reply)
+        return std::nullopt;
+    const TunnelCheck check = CheckTunnelFrame(ClassifyDatagram(*reply).payload);
+    return DecodeDeviceBody(check.body.first<kDeviceBodySize>());
+}
+
+bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block)
+{
+    return exchange
+        .await(Awaiting(mac, Awaited::DeviceWriteAck, Purpose::ConfirmWrite,
+                        DeviceWriteFrame(mac, block)))
+        .has_value();
+}
+
+std::optional<NetworkBlock> WriteAndReadBack(Exchange &exchange, RestartingWrite kind,
+                                             const MacAddress &readMac, ByteView request,
+                                             const NetworkBlock &written)
+{
+    const SteadyTime sentAt = Clock::now();
+    if (!exchange.send(request))
+        return std::nullopt;
+    const WriteVerification verification(kind, readMac, written, sentAt);
+    return NetworkBlockOf(exchange.await(verification.readRequest()));
+}
+
+Bytes NetworkWriteFrame(const MacAddress &mac, const NetworkBlock &block)
+{
+    return EncodeWriteNetworkRequest(mac, block.bytes());
+}
+
+Bytes DeviceWriteFrame(const MacAddress &mac, const DeviceBlock &block)
+{
+    const DeviceBody body = EncodeDeviceBody(block);
+    return EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelWriteBlock, body));
+}
+
+} // namespace ktr::cli
