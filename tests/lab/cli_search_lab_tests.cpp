@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "tests/lab/support/cli_process.h"
+#include "tests/lab/cli_lab_support.h"
 #include "tests/lab/support/lab_sockets.h"
 #include "tests/lab/support/sim_process.h"
 
@@ -14,21 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using nlohmann::json;
-
-std::vector<std::string> Sim(int devices, const std::string &ip, const std::string &mac,
-                             std::vector<std::string> extra = {})
-{
-    std::vector<std::string> args{"--devices", std::to_string(devices), "--ip", ip, "--mac", mac};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-}
-
-json ParseJson(const CliRun &run)
-{
-    const json parsed = json::parse(run.out, nullptr, false);
-    EXPECT_FALSE(parsed.is_discarded()) << run.out << run.err;
-    return parsed;
-}
 
 std::vector<std::string> Column(const json &devices, const char *key)
 {

@@ -1,7 +1,6 @@
 // The end-to-end fixture's window handling, request watching and independent frame writing.
 #include "tests/lab/gui_lab_fixture.h"
 
-#include <algorithm>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include <cstdio>
 

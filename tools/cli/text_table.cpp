@@ -48,6 +48,8 @@ std::string FormatTable(const std::vector<std::vector<std::string>> &rows)
             if (c + 1 < row.size())
                 line.append(widths[c] - DisplayWidth(row[c]) + 2, ' ');
         }
+        // A last column left empty would leave the padding behind.
+        line.erase(line.find_last_not_of(' ') + 1);
         text += line + '\n';
     }
     return text;
