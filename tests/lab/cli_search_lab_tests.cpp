@@ -167,7 +167,7 @@ TEST_F(CliSearchLab, HelpOnEveryCommandAndVersion)
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, ::testing::HasSubstr("退出码"));
-    for (const char *command : {"search"}) {
+    for (const char *command : {"search", "get", "set", "export", "apply", "mac", "reset"}) {
         const CliRun sub = RunCli({command, "--help"});
         EXPECT_EQ(sub.exitCode, 0) << command;
         EXPECT_THAT(sub.out, ::testing::HasSubstr(command));

@@ -24,11 +24,12 @@ DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
     const bool network = TouchesNetwork(assignments);
     const bool device = TouchesDevice(assignments);
 
-    std::optional<NetworkBlock> readNetwork;
-    std::optional<DeviceBlock> readDevice;
-    if (network && !(readNetwork = ReadNetwork(exchange, mac)))
+    const Records read = ReadRecords(exchange, mac, network, device);
+    const std::optional<NetworkBlock> &readNetwork = read.network;
+    const std::optional<DeviceBlock> &readDevice = read.device;
+    if (network && !readNetwork)
         return Failed(result, Outcome::NoAnswer, "设备没有应答读取网络参数");
-    if (device && !(readDevice = ReadDevice(exchange, mac)))
+    if (device && !readDevice)
         return Failed(result, Outcome::NoAnswer, "设备没有应答读取设备参数");
     if (readNetwork)
         result.ip = readNetwork->address(AddressField::StaticIp);
@@ -71,15 +72,13 @@ DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
         return result;
     }
 
-    // The device record first: its write is acknowledged and restarts nothing.
+    // The device record first: its write is acknowledged and restarts nothing. Without the
+    // acknowledgement the record is read back to say what the device holds.
     DeviceBlock foundDevice = targetDevice;
-    if (deviceChanges) {
-        const bool acknowledged = WriteDevice(exchange, mac, targetDevice);
+    if (deviceChanges && !WriteDevice(exchange, mac, targetDevice)) {
         const auto back = ReadDevice(exchange, mac);
         if (!back)
-            return Failed(result, Outcome::NoAnswer,
-                          acknowledged ? "写入设备参数后设备没有应答读取"
-                                       : "设备没有确认写入设备参数, 也没有应答读取");
+            return Failed(result, Outcome::NoAnswer, "设备没有确认写入设备参数, 也没有应答读取");
         foundDevice = *back;
     }
     NetworkBlock foundNetwork = targetNetwork;

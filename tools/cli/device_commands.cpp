@@ -26,14 +26,14 @@ std::string Mac(const MacAddress &mac)
 // Both records of the device, or a message and nullopt.
 std::optional<DeviceSettings> ReadSettings(Exchange &exchange, const MacAddress &mac)
 {
-    const auto network = ReadNetwork(exchange, mac);
-    const auto device = network ? ReadDevice(exchange, mac) : std::nullopt;
-    if (!network || !device) {
-        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答" << (network ? "读取设备参数" : "")
+    const Records read = ReadRecords(exchange, mac, true, true);
+    if (!read.network || !read.device) {
+        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答"
+                  << (read.network ? "读取设备参数" : "")
                   << ", 请检查设备是否上电、MAC地址是否正确\n";
         return std::nullopt;
     }
-    return SettingsOf(mac, *network, *device);
+    return SettingsOf(mac, *read.network, *read.device);
 }
 
 template <typename Form>

@@ -25,23 +25,52 @@ std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
     return NetworkBlock(d.payload.first<kNetworkBlockSize>());
 }
 
-} // namespace
-
-std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac)
+std::optional<DeviceBlock> DeviceBlockOf(const std::optional<Bytes> &reply)
 {
-    return NetworkBlockOf(exchange.await(
-        Awaiting(mac, Awaited::NetworkBlock, Purpose::ShowNetwork, EncodeReadNetworkRequest(mac))));
-}
-
-std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac)
-{
-    const auto reply =
-        exchange.await(Awaiting(mac, Awaited::DeviceBlock, Purpose::ShowDevice,
-                                EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock))));
     if (!reply)
         return std::nullopt;
     const TunnelCheck check = CheckTunnelFrame(ClassifyDatagram(*reply).payload);
     return DecodeDeviceBody(check.body.first<kDeviceBodySize>());
+}
+
+PendingRequest NetworkRead(const MacAddress &mac)
+{
+    return Awaiting(mac, Awaited::NetworkBlock, Purpose::ShowNetwork,
+                    EncodeReadNetworkRequest(mac));
+}
+
+PendingRequest DeviceRead(const MacAddress &mac)
+{
+    return Awaiting(mac, Awaited::DeviceBlock, Purpose::ShowDevice,
+                    EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock)));
+}
+
+} // namespace
+
+std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac)
+{
+    return NetworkBlockOf(exchange.await(NetworkRead(mac)));
+}
+
+std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac)
+{
+    return DeviceBlockOf(exchange.await(DeviceRead(mac)));
+}
+
+Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network, bool device)
+{
+    std::vector<PendingRequest> requests;
+    if (network)
+        requests.push_back(NetworkRead(mac));
+    if (device)
+        requests.push_back(DeviceRead(mac));
+    const std::vector<std::optional<Bytes>> replies = exchange.awaitAll(std::move(requests));
+    Records records;
+    if (network)
+        records.network = NetworkBlockOf(replies.front());
+    if (device)
+        records.device = DeviceBlockOf(replies.back());
+    return records;
 }
 
 bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block)

@@ -15,6 +15,14 @@ namespace ktr::cli {
 std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac);
 std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac);
 
+struct Records
+{
+    std::optional<NetworkBlock> network;
+    std::optional<DeviceBlock> device;
+};
+// The records asked for, read at the same time; a record not asked for stays nullopt.
+Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network, bool device);
+
 // Sends the device record; true when the device acknowledged it.
 bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block);
 

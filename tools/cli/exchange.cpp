@@ -28,13 +28,25 @@ Exchange::~Exchange()
 
 std::optional<Bytes> Exchange::await(PendingRequest request)
 {
-    Waiter waiter;
-    const Key key{request.key.mac, request.key.awaited};
+    std::vector<PendingRequest> one;
+    one.push_back(std::move(request));
+    return std::move(awaitAll(std::move(one)).front());
+}
+
+std::vector<std::optional<Bytes>> Exchange::awaitAll(std::vector<PendingRequest> requests)
+{
+    std::vector<Waiter> waiters(requests.size());
     std::unique_lock lock(mutex_);
-    waiters_[key] = &waiter;
-    table_.add(std::move(request));
-    finished_.wait(lock, [&] { return waiter.finished; });
-    return std::move(waiter.reply);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        waiters_[Key{requests[i].key.mac, requests[i].key.awaited}] = &waiters[i];
+        table_.add(std::move(requests[i]));
+    }
+    std::vector<std::optional<Bytes>> replies;
+    for (Waiter &waiter : waiters) {
+        waiter.finished.wait(lock, [&] { return waiter.done; });
+        replies.push_back(std::move(waiter.reply));
+    }
+    return replies;
 }
 
 bool Exchange::send(ByteView request)
@@ -54,10 +66,11 @@ void Exchange::finish(const ReplyKey &key, std::optional<Bytes> reply)
     const auto it = waiters_.find(Key{key.mac, key.awaited});
     if (it == waiters_.end())
         return;
-    it->second->reply = std::move(reply);
-    it->second->finished = true;
+    Waiter &waiter = *it->second;
+    waiter.reply = std::move(reply);
+    waiter.done = true;
     waiters_.erase(it);
-    finished_.notify_all();
+    waiter.finished.notify_one();
 }
 
 void Exchange::run()

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "ops/pending_requests.h"
 #include "tools/cli/session.h"
@@ -27,6 +28,8 @@ public:
     // Registers the request and waits: the reply it awaits (the whole datagram), or nullopt
     // when its last attempt went unanswered or it went out on no interface.
     std::optional<Bytes> await(PendingRequest request);
+    // Several requests at once (each awaiting something else), their answers in their order.
+    std::vector<std::optional<Bytes>> awaitAll(std::vector<PendingRequest> requests);
 
     // Sends a request that gets no answer. False when it went out on no interface.
     bool send(ByteView request);
@@ -35,10 +38,13 @@ public:
     std::size_t ignoredReplies() const;
 
 private:
+    // One per waiting thread, each woken alone: with a thousand devices in flight a shared
+    // condition would wake every thread for every reply.
     struct Waiter
     {
+        std::condition_variable finished;
         std::optional<Bytes> reply;
-        bool finished = false;
+        bool done = false;
     };
     using Key = std::pair<MacAddress, Awaited>;
 
@@ -47,7 +53,6 @@ private:
 
     Session &session_;
     mutable std::mutex mutex_;
-    std::condition_variable finished_;
     PendingRequests table_;
     std::map<Key, Waiter *> waiters_;
     bool stop_ = false;
