@@ -213,6 +213,28 @@ TEST_F(CliDeviceLab, MisbehavingDevicesGiveTheirOutcomeAndExitCode)
     EXPECT_EQ(RunCli({"set", mac(0), "heartbeat_interval=90"}).exitCode, 4);
 }
 
+TEST_F(CliDeviceLab, AWriteTheDeviceIgnoresFailsWithTheFieldsThatDiffer)
+{
+    start(3, {"--ignore-writes", "1"});
+    const CliRun network =
+        RunCli({"set", kMac1, "gateway=192.168.0.254", "static_ip=192.168.0.77"});
+    EXPECT_EQ(network.exitCode, 1);
+    EXPECT_THAT(network.err, HasSubstr("设备读回的参数与写入的不同"));
+    EXPECT_THAT(network.out, HasSubstr("static_ip  静态IP    192.168.0.77   192.168.0.11"));
+    EXPECT_THAT(network.out, HasSubstr("gateway    网关地址  192.168.0.254  192.168.0.1"));
+
+    const CliRun device = RunCli({"set", kMac1, "login_interval=99"});
+    EXPECT_EQ(device.exitCode, 1);
+    EXPECT_THAT(device.out, HasSubstr("login_interval"));
+
+    const std::string plan =
+        WriteFile("ignored.json", R"({"all_found": {"heartbeat_interval": "77"}})");
+    const CliRun apply = RunCli({"apply", plan});
+    EXPECT_EQ(apply.exitCode, 6);
+    EXPECT_THAT(apply.out, HasSubstr("00-0E-EB-00-00-02  -       未生效  heartbeat_interval"));
+    EXPECT_THAT(apply.err, HasSubstr("共 3 台设备, 成功 2 台, 失败 1 台"));
+}
+
 TEST_F(CliDeviceLab, ApplyGivesTwoHundredDevicesTheirStaticIpsAndARerunChangesNothing)
 {
     start(200);
