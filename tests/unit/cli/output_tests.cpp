@@ -1,6 +1,9 @@
 // What ktr-cli prints: aligned tables with Chinese headings, search JSON, trace lines.
+#include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 
+#include "ops/form_fields.h"
 #include "ops/text_convert.h"
 #include "tools/cli/frame_trace.h"
 #include "tools/cli/search_report.h"
@@ -71,6 +74,28 @@ TEST(FrameTraceTest, LinesNameDirectionAddressesMeaningAndBytes)
     EXPECT_EQ(TraceLine(false, EncodeReply(kCmdFactoryReset, mac), "10.77.1.2"),
               "接收 10.77.1.2  恢复出厂设置应答 MAC 00-0E-EB-00-00-01  [11] 55 00 07 06 00 0E EB "
               "00 00 01 00");
+}
+
+// The manual's field table is the one place the keys are documented: it must name them all, with
+// the digit of a server or channel written N.
+TEST(ManualTest, FieldTableNamesEveryKeyWithItsLabel)
+{
+    std::ifstream in(KTR_MAN_PAGE);
+    ASSERT_TRUE(in) << KTR_MAN_PAGE;
+    const std::string manual((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    const auto generic = [](std::string text) {
+        text = std::regex_replace(text, std::regex("(server|channel|服务器)[1-8]"), "$1N");
+        return std::regex_replace(text, std::regex("^[1-8]号"), "N号");
+    };
+    auto check = [&](const auto &fields) {
+        for (const auto &field : fields) {
+            const std::string line = generic(field.key) + "\t" + generic(field.label);
+            EXPECT_NE(manual.find("\n" + line + "\t"), std::string::npos) << line;
+        }
+    };
+    check(NetworkFields());
+    check(DeviceFields());
 }
 
 } // namespace
