@@ -60,14 +60,9 @@ std::string WriteFile(const std::string &name, const std::string &text)
     return path;
 }
 
-class CliDeviceLab : public ::testing::Test
+class CliDeviceLab : public CliLab
 {
 protected:
-    void SetUp() override
-    {
-        if (!InLabPc())
-            GTEST_SKIP() << "not in the lab's PC namespace";
-    }
     void start(int devices, std::vector<std::string> extra = {})
     {
         extra.insert(extra.end(), {"--restart-ms", "800"});
@@ -88,7 +83,6 @@ protected:
         }
         return count;
     }
-    SimProcess sim_;
 };
 
 TEST_F(CliDeviceLab, EveryFieldSetIsReadBackAsSet)

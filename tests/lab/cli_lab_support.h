@@ -1,4 +1,5 @@
-// What the ktr-cli lab tests share: simulator arguments and the program's JSON output.
+// What the ktr-cli lab tests share: the fixture, simulator arguments and the program's JSON
+// output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "tests/lab/support/cli_process.h"
+#include "tests/lab/support/lab_sockets.h"
+#include "tests/lab/support/sim_process.h"
 
 namespace ktr {
 
@@ -34,5 +37,17 @@ inline std::vector<nlohmann::json> ParseJsonLines(const std::string &text)
         lines.push_back(nlohmann::json::parse(text.substr(start, end - start), nullptr, false));
     return lines;
 }
+
+// The ktr-cli tests broadcast: they run only in the lab's PC namespace.
+class CliLab : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!InLabPc())
+            GTEST_SKIP() << "not in the lab's PC namespace";
+    }
+    SimProcess sim_;
+};
 
 } // namespace ktr

@@ -23,15 +23,9 @@ std::vector<std::string> Column(const json &devices, const char *key)
     return values;
 }
 
-class CliSearchLab : public ::testing::Test
+class CliSearchLab : public CliLab
 {
 protected:
-    void SetUp() override
-    {
-        if (!InLabPc())
-            GTEST_SKIP() << "not in the lab's PC namespace";
-    }
-    SimProcess sim_;
     SimProcess sim2_;
 };
 

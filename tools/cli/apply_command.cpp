@@ -48,7 +48,7 @@ std::vector<DeviceResult> ConfigureAll(Exchange &exchange, const std::vector<Pla
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> finished{0};
     std::mutex progressMutex;
-    const bool progress = ErrorIsTerminal();
+    const bool progress = IsTerminal(stderr);
     auto worker = [&] {
         for (std::size_t i; (i = next++) < devices.size();) {
             results[i] =

@@ -27,21 +27,12 @@ std::optional<MacAddress> ParseMacArgument(const std::string &text)
     return std::nullopt;
 }
 
-bool InputIsTerminal()
+bool IsTerminal(std::FILE *stream)
 {
 #ifdef _WIN32
-    return _isatty(_fileno(stdin)) != 0;
+    return _isatty(_fileno(stream)) != 0;
 #else
-    return isatty(fileno(stdin)) != 0;
-#endif
-}
-
-bool ErrorIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
+    return isatty(fileno(stream)) != 0;
 #endif
 }
 

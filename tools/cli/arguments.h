@@ -2,6 +2,7 @@
 // person at a terminal.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -13,8 +14,7 @@ namespace ktr::cli {
 // does), either case; nullopt for anything else.
 std::optional<MacAddress> ParseMacArgument(const std::string &text);
 
-// True when standard input / standard error is a terminal.
-bool InputIsTerminal();
-bool ErrorIsTerminal();
+// True when the stream (stdin, stderr) is a terminal.
+bool IsTerminal(std::FILE *stream);
 
 } // namespace ktr::cli

@@ -1,5 +1,6 @@
 // ktr-cli get, export, set, mac and reset: one device each.
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -132,28 +133,50 @@ std::optional<std::vector<Assignment>> CollectAssignments(const SetOptions &opti
     return assignments;
 }
 
-// A write that restarts the device, after a read shows that the device is there.
-int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, RestartingWrite kind,
-                      const MacAddress &readMac, const Bytes &request, const std::string &done)
+// Runs the command's steps on an open session; the exit code of the steps, or of the failure to
+// open the session.
+int WithExchange(const GlobalOptions &global, const std::function<int(Exchange &)> &steps)
 {
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
     if (!OpenSession(session, global))
         return kExitNetwork;
     Exchange exchange(session);
-    if (!ReadNetwork(exchange, mac)) {
-        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
-        return kExitNoAnswer;
-    }
-    const auto back = WriteAndReadBack(exchange, kind, readMac, request);
-    if (!back) {
-        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 重启后没有重新上线 (MAC " << Mac(readMac)
-                  << ")\n";
-        return kExitNoAnswer;
-    }
-    std::cout << done << ", 设备已重新上线, IP "
-              << FormatDottedAddress(back->address(AddressField::StaticIp)) << '\n';
-    return kExitOk;
+    return steps(exchange);
+}
+
+// Reads both records of the device and shows them.
+int ShowSettings(const GlobalOptions &global, const MacAddress &mac,
+                 const std::function<void(const DeviceSettings &)> &show)
+{
+    return WithExchange(global, [&](Exchange &exchange) {
+        const auto settings = ReadSettings(exchange, mac);
+        if (!settings)
+            return int{kExitNoAnswer};
+        show(*settings);
+        return int{kExitOk};
+    });
+}
+
+// A write that restarts the device, after a read shows that the device is there.
+int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, RestartingWrite kind,
+                      const MacAddress &readMac, const Bytes &request, const std::string &done)
+{
+    return WithExchange(global, [&](Exchange &exchange) {
+        if (!ReadNetwork(exchange, mac)) {
+            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
+            return int{kExitNoAnswer};
+        }
+        const auto back = WriteAndReadBack(exchange, kind, readMac, request);
+        if (!back) {
+            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 重启后没有重新上线 (MAC " << Mac(readMac)
+                      << ")\n";
+            return int{kExitNoAnswer};
+        }
+        std::cout << done << ", 设备已重新上线, IP "
+                  << FormatDottedAddress(back->address(AddressField::StaticIp)) << '\n';
+        return int{kExitOk};
+    });
 }
 
 } // namespace
@@ -173,37 +196,23 @@ Result<nlohmann::ordered_json, std::string> ReadJsonFile(const std::string &path
 
 int RunGet(const GlobalOptions &global, const DeviceOptions &options)
 {
-    FrameTrace trace(global.trace ? stderr : nullptr);
-    Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
-    Exchange exchange(session);
-    const auto settings = ReadSettings(exchange, options.mac);
-    if (!settings)
-        return kExitNoAnswer;
-    if (options.json) {
-        std::cout << SettingsJson(*settings, true).dump(2) << '\n';
-        return kExitOk;
-    }
-    std::vector<std::vector<std::string>> rows{{"字段", "名称", "值"}};
-    AddRows(NetworkFields(), settings->network, rows);
-    AddRows(DeviceFields(), settings->device, rows);
-    std::cout << FormatTable(rows);
-    return kExitOk;
+    return ShowSettings(global, options.mac, [&](const DeviceSettings &settings) {
+        if (options.json) {
+            std::cout << SettingsJson(settings, true).dump(2) << '\n';
+            return;
+        }
+        std::vector<std::vector<std::string>> rows{{"字段", "名称", "值"}};
+        AddRows(NetworkFields(), settings.network, rows);
+        AddRows(DeviceFields(), settings.device, rows);
+        std::cout << FormatTable(rows);
+    });
 }
 
 int RunExport(const GlobalOptions &global, const DeviceOptions &options)
 {
-    FrameTrace trace(global.trace ? stderr : nullptr);
-    Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
-    Exchange exchange(session);
-    const auto settings = ReadSettings(exchange, options.mac);
-    if (!settings)
-        return kExitNoAnswer;
-    std::cout << ExportPlan(options.mac, *settings).dump(2) << '\n';
-    return kExitOk;
+    return ShowSettings(global, options.mac, [&](const DeviceSettings &settings) {
+        std::cout << ExportPlan(options.mac, settings).dump(2) << '\n';
+    });
 }
 
 int RunSet(const GlobalOptions &global, const SetOptions &options)
@@ -211,14 +220,11 @@ int RunSet(const GlobalOptions &global, const SetOptions &options)
     const auto assignments = CollectAssignments(options);
     if (!assignments)
         return kExitUsage;
-    FrameTrace trace(global.trace ? stderr : nullptr);
-    Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
-    Exchange exchange(session);
-    const DeviceResult result = Configure(exchange, options.mac, *assignments, options.dryRun);
-    PrintResult(result);
-    return ExitCodeOf(result.outcome);
+    return WithExchange(global, [&](Exchange &exchange) {
+        const DeviceResult result = Configure(exchange, options.mac, *assignments, options.dryRun);
+        PrintResult(result);
+        return ExitCodeOf(result.outcome);
+    });
 }
 
 int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress &newMac)
@@ -231,7 +237,7 @@ int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress 
 int RunReset(const GlobalOptions &global, const ResetOptions &options)
 {
     if (!options.yes) {
-        if (!InputIsTerminal()) {
+        if (!IsTerminal(stdin)) {
             std::cerr << "ktr-cli: 恢复出厂设置需要确认: 请在终端上运行, 或加 --yes\n";
             return kExitUsage;
         }

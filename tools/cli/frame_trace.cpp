@@ -3,6 +3,7 @@
 
 #include "ops/frame_description.h"
 #include "ops/text_convert.h"
+#include "tools/cli/text_table.h"
 
 namespace ktr::cli {
 namespace {
@@ -10,14 +11,6 @@ namespace {
 std::string TwoDigits(long long value)
 {
     return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
-std::string AddressList(const std::vector<std::uint32_t> &addresses)
-{
-    std::string text;
-    for (std::uint32_t a : addresses)
-        text += (text.empty() ? "" : ",") + FormatDottedAddress(a);
-    return text;
 }
 
 } // namespace
@@ -40,7 +33,7 @@ std::string TraceLine(bool sent, ByteView datagram, const std::string &addresses
 void FrameTrace::sent(ByteView datagram, const std::vector<std::uint32_t> &via)
 {
     if (enabled())
-        write(TraceLine(true, datagram, AddressList(via) + " -> 255.255.255.255"));
+        write(TraceLine(true, datagram, JoinAddresses(via, ",") + " -> 255.255.255.255"));
 }
 
 void FrameTrace::received(ByteView datagram, std::uint32_t from, std::uint32_t via)

@@ -6,24 +6,12 @@
 #include "tools/cli/text_table.h"
 
 namespace ktr::cli {
-namespace {
-
-std::string JoinAddresses(const std::vector<std::uint32_t> &addresses)
-{
-    std::string text;
-    for (std::uint32_t a : addresses)
-        text += (text.empty() ? "" : ", ") + FormatDottedAddress(a);
-    return text;
-}
-
-} // namespace
-
 std::string SearchTable(const std::vector<FoundDevice> &devices)
 {
     std::vector<std::vector<std::string>> rows{{"设备IP", "MAC地址", "固件版本", "接口"}};
     for (const FoundDevice &d : devices) {
         rows.push_back({FormatDottedAddress(d.reply.ip), FormatMacDashed(d.reply.mac),
-                        std::to_string(d.reply.firmware), JoinAddresses(d.heardOn)});
+                        std::to_string(d.reply.firmware), JoinAddresses(d.heardOn, ", ")});
     }
     return FormatTable(rows);
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "ops/text_convert.h"
+
 namespace ktr::cli {
 namespace {
 
@@ -51,6 +53,17 @@ std::string FormatTable(const std::vector<std::vector<std::string>> &rows)
         // A last column left empty would leave the padding behind.
         line.erase(line.find_last_not_of(' ') + 1);
         text += line + '\n';
+    }
+    return text;
+}
+
+std::string JoinAddresses(const std::vector<std::uint32_t> &addresses, std::string_view separator)
+{
+    std::string text;
+    for (std::uint32_t a : addresses) {
+        if (!text.empty())
+            text += separator;
+        text += FormatDottedAddress(a);
     }
     return text;
 }
