@@ -1,21 +1,10 @@
 // Reads and writes of the device records.
 #include "tools/cli/device_io.h"
 
+#include "ops/outcomes.h"
+
 namespace ktr::cli {
 namespace {
-
-// A request that expects an answer from the device: one attempt, then one retry.
-PendingRequest Awaiting(const MacAddress &mac, Awaited awaited, Purpose purpose, Bytes request)
-{
-    PendingRequest r;
-    r.key = {mac, awaited};
-    r.purpose = purpose;
-    r.request = std::move(request);
-    r.sendAt = Clock::now();
-    r.attemptTimeout = kReplyTimeout;
-    r.retries = kReplyRetries;
-    return r;
-}
 
 std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
 {
@@ -35,14 +24,14 @@ std::optional<DeviceBlock> DeviceBlockOf(const std::optional<Bytes> &reply)
 
 PendingRequest NetworkRead(const MacAddress &mac)
 {
-    return Awaiting(mac, Awaited::NetworkBlock, Purpose::ShowNetwork,
-                    EncodeReadNetworkRequest(mac));
+    return AwaitFromDevice(mac, Awaited::NetworkBlock, Purpose::ShowNetwork,
+                           EncodeReadNetworkRequest(mac));
 }
 
 PendingRequest DeviceRead(const MacAddress &mac)
 {
-    return Awaiting(mac, Awaited::DeviceBlock, Purpose::ShowDevice,
-                    EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock)));
+    return AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice,
+                           EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelReadBlock)));
 }
 
 } // namespace
@@ -76,8 +65,8 @@ Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network, boo
 bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block)
 {
     return exchange
-        .await(Awaiting(mac, Awaited::DeviceWriteAck, Purpose::ConfirmWrite,
-                        DeviceWriteFrame(mac, block)))
+        .await(AwaitFromDevice(mac, Awaited::DeviceWriteAck, Purpose::ConfirmWrite,
+                               DeviceWriteFrame(mac, block)))
         .has_value();
 }
 
