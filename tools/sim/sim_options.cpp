@@ -16,22 +16,6 @@ constexpr long kMaxMilliseconds = 600000;
 
 } // namespace
 
-std::optional<std::uint32_t> ParseIpv4(std::string_view text)
-{
-    std::uint32_t address = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = text.find('.');
-        if ((part < 3) == (dot == std::string_view::npos))
-            return std::nullopt;
-        const auto octet = ParseNumber<unsigned>(text.substr(0, dot), 0, 255);
-        if (!octet)
-            return std::nullopt;
-        address = address << 8 | *octet;
-        text.remove_prefix(part < 3 ? dot + 1 : text.size());
-    }
-    return address;
-}
-
 ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
 {
     SimOptions o;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/parse_number.h"
 #include "tools/sim/fleet.h"
 
 namespace ktr {
@@ -27,8 +28,5 @@ struct ParsedSimOptions
 ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args);
 
 std::string SimHelpText();
-
-// Strict dotted quad "a.b.c.d" with each part 0-255; nullopt otherwise.
-[[nodiscard]] std::optional<std::uint32_t> ParseIpv4(std::string_view text);
 
 } // namespace ktr

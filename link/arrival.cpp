@@ -1,0 +1,199 @@
+// Arrival addresses through IP_PKTINFO (recvmsg on POSIX, WSARecvMsg on Windows) and the wait
+// for readable sockets (poll, WSAPoll).
+#include "link/arrival.h"
+
+#include <array>
+#include <cstring>
+
+#ifdef _WIN32
+#include "link/winsock.h"
+#include <mswsock.h>
+#else
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#endif
+
+namespace ktr {
+namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
+#ifdef _WIN32
+using PollEntry = WSAPOLLFD;
+constexpr short kReadable = POLLRDNORM;
+
+int Poll(std::vector<PollEntry> &entries, int timeoutMs)
+{
+    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
+}
+
+// Windows reports the destination address, which for a broadcast names no interface; the
+// interface index then leads to the adapter's first IPv4 address.
+std::uint32_t AdapterAddress(ULONG interfaceIndex)
+{
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer(size);
+    auto *list = reinterpret_cast<IP_ADAPTER_ADDRESSES *>(buffer.data());
+    if (::GetAdaptersAddresses(AF_INET, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST, nullptr,
+                               list, &size) != NO_ERROR)
+        return 0;
+    for (auto *adapter = list; adapter; adapter = adapter->Next) {
+        if (adapter->IfIndex != interfaceIndex)
+            continue;
+        for (auto *u = adapter->FirstUnicastAddress; u; u = u->Next) {
+            const SOCKADDR *sa = u->Address.lpSockaddr;
+            if (sa && sa->sa_family == AF_INET)
+                return ntohl(reinterpret_cast<const sockaddr_in *>(sa)->sin_addr.s_addr);
+        }
+    }
+    return 0;
+}
+
+LPFN_WSARECVMSG RecvMsgFunction(SocketHandle socket)
+{
+    GUID guid = WSAID_WSARECVMSG;
+    LPFN_WSARECVMSG function = nullptr;
+    DWORD bytes = 0;
+    if (::WSAIoctl(socket, SIO_GET_EXTENSION_FUNCTION_POINTER, &guid, sizeof guid, &function,
+                   sizeof function, &bytes, nullptr, nullptr) != 0)
+        return nullptr;
+    return function;
+}
+#else
+using PollEntry = pollfd;
+constexpr short kReadable = POLLIN;
+
+int Poll(std::vector<PollEntry> &entries, int timeoutMs)
+{
+    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), timeoutMs);
+}
+#endif
+
+// The status of a failed receive call, as ReceiveDatagram reports it.
+ReceiveStatus FailedStatus(int error)
+{
+#ifdef _WIN32
+    if (error == WSAEWOULDBLOCK)
+        return ReceiveStatus::NothingWaiting;
+    if (error == WSAEMSGSIZE)
+        return ReceiveStatus::Oversized;
+#else
+    if (error == EAGAIN || error == EWOULDBLOCK)
+        return ReceiveStatus::NothingWaiting;
+#endif
+    return ReceiveStatus::Failed;
+}
+
+} // namespace
+
+int EnableArrivalAddress(SocketHandle socket)
+{
+    const int on = 1;
+    const int result = ::setsockopt(socket, IPPROTO_IP, IP_PKTINFO,
+                                    reinterpret_cast<const char *>(&on), sizeof on);
+    return result == 0 ? 0 : LastSocketError();
+}
+
+ArrivalResult ReceiveWithArrival(SocketHandle socket)
+{
+    // One byte more than the largest datagram, as in ReceiveDatagram: a datagram that fills it
+    // was too long and is dropped whole.
+    std::array<std::uint8_t, kMaxDatagram + 1> buffer;
+    sockaddr_in from{};
+    ArrivalResult result;
+    ReceiveResult &r = result.received;
+    std::size_t size = 0;
+#ifdef _WIN32
+    static const LPFN_WSARECVMSG recvMsg = RecvMsgFunction(socket);
+    if (!recvMsg) {
+        r = ReceiveDatagram(socket);
+        return result;
+    }
+    alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))]{};
+    WSABUF data{static_cast<ULONG>(buffer.size()), reinterpret_cast<char *>(buffer.data())};
+    WSAMSG msg{};
+    msg.name = reinterpret_cast<sockaddr *>(&from);
+    msg.namelen = sizeof from;
+    msg.lpBuffers = &data;
+    msg.dwBufferCount = 1;
+    msg.Control = WSABUF{sizeof control, control};
+    DWORD received = 0;
+    if (recvMsg(socket, &msg, &received, nullptr, nullptr) != 0) {
+        r.error = LastSocketError();
+        r.status = FailedStatus(r.error);
+        if (r.status != ReceiveStatus::Failed)
+            r.error = 0;
+        return result;
+    }
+    size = received;
+    for (WSACMSGHDR *c = WSA_CMSG_FIRSTHDR(&msg); c; c = WSA_CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            IN_PKTINFO info{};
+            std::memcpy(&info, WSA_CMSG_DATA(c), sizeof info);
+            const std::uint32_t to = ntohl(info.ipi_addr.s_addr);
+            result.localAddress = to == kLimitedBroadcast ? AdapterAddress(info.ipi_ifindex) : to;
+        }
+    }
+#else
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    iovec iov{buffer.data(), buffer.size()};
+    msghdr msg{};
+    msg.msg_name = &from;
+    msg.msg_namelen = sizeof from;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof control;
+    ssize_t n = -1;
+    do {
+        n = ::recvmsg(socket, &msg, MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        const int error = errno;
+        r.status = FailedStatus(error);
+        r.error = r.status == ReceiveStatus::Failed ? error : 0;
+        return result;
+    }
+    size = static_cast<std::size_t>(n);
+    for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            // The specific destination: for a broadcast, the host's address on the interface it
+            // came in on.
+            result.localAddress = ntohl(info.ipi_spec_dst.s_addr);
+        }
+    }
+#endif
+    if (size > kMaxDatagram) {
+        r.status = ReceiveStatus::Oversized;
+        return result;
+    }
+    r.status = ReceiveStatus::Datagram;
+    r.datagram.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(size));
+    r.datagram.from = ntohl(from.sin_addr.s_addr);
+    r.datagram.fromPort = ntohs(from.sin_port);
+    return result;
+}
+
+std::vector<std::size_t> WaitReadable(std::span<const SocketHandle> sockets,
+                                      std::chrono::milliseconds timeout)
+{
+    std::vector<PollEntry> entries;
+    for (SocketHandle s : sockets)
+        entries.push_back(PollEntry{s, kReadable, 0});
+    const int timeoutMs = timeout.count() < 0 ? -1 : static_cast<int>(timeout.count());
+    std::vector<std::size_t> readable;
+    if (entries.empty() || Poll(entries, timeoutMs) <= 0)
+        return readable;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].revents != 0)
+            readable.push_back(i);
+    }
+    return readable;
+}
+
+} // namespace ktr

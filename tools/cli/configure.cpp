@@ -1,0 +1,163 @@
+// The configuration of one device.
+#include "tools/cli/configure.h"
+
+#include "tools/cli/device_io.h"
+#include "tools/cli/exit_codes.h"
+
+namespace ktr::cli {
+namespace {
+
+DeviceResult Failed(DeviceResult result, Outcome outcome, std::string detail)
+{
+    result.outcome = outcome;
+    result.detail = std::move(detail);
+    return result;
+}
+
+} // namespace
+
+DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
+                       const std::vector<Assignment> &assignments, bool dryRun)
+{
+    DeviceResult result;
+    result.mac = mac;
+    const bool network = TouchesNetwork(assignments);
+    const bool device = TouchesDevice(assignments);
+
+    const Records read = ReadRecords(exchange, mac, network, device);
+    const std::optional<NetworkBlock> &readNetwork = read.network;
+    const std::optional<DeviceBlock> &readDevice = read.device;
+    if (network && !readNetwork)
+        return Failed(result, Outcome::NoAnswer, "设备没有应答读取网络参数");
+    if (device && !readDevice)
+        return Failed(result, Outcome::NoAnswer, "设备没有应答读取设备参数");
+    if (readNetwork)
+        result.ip = readNetwork->address(AddressField::StaticIp);
+
+    const NetworkBlock baseNetwork = readNetwork.value_or(NetworkBlock{});
+    const DeviceBlock baseDevice = readDevice.value_or(DeviceBlock{});
+    const DeviceSettings before = SettingsOf(mac, baseNetwork, baseDevice);
+    DeviceSettings wanted = before;
+    Overlay(wanted, assignments);
+
+    // The same checks and conversions as the pages' writes.
+    NetworkBlock targetNetwork = baseNetwork;
+    DeviceBlock targetDevice = baseDevice;
+    if (network) {
+        const auto values = CheckNetworkForm(wanted.network);
+        if (!values)
+            return Failed(result, Outcome::Refused, values.error().text);
+        OverlayNetworkValues(*values, targetNetwork);
+    }
+    if (device) {
+        const auto block = CheckDeviceForm(wanted.device);
+        if (!block)
+            return Failed(result, Outcome::Refused, block.error().text);
+        targetDevice = *block;
+    }
+    const DeviceSettings target = SettingsOf(mac, targetNetwork, targetDevice);
+    result.changes = DifferingFields(target, before);
+    const bool networkChanges = targetNetwork != baseNetwork;
+    const bool deviceChanges = targetDevice != baseDevice;
+    if (!networkChanges && !deviceChanges) {
+        result.outcome = Outcome::Unchanged;
+        return result;
+    }
+    if (dryRun) {
+        if (deviceChanges)
+            result.frames.push_back(DeviceWriteFrame(mac, targetDevice));
+        if (networkChanges)
+            result.frames.push_back(NetworkWriteFrame(mac, targetNetwork));
+        result.outcome = Outcome::DryRun;
+        return result;
+    }
+
+    // The device record first: its write is acknowledged and restarts nothing. Without the
+    // acknowledgement the record is read back to say what the device holds.
+    DeviceBlock foundDevice = targetDevice;
+    if (deviceChanges && !WriteDevice(exchange, mac, targetDevice)) {
+        const auto back = ReadDevice(exchange, mac);
+        if (!back)
+            return Failed(result, Outcome::NoAnswer, "设备没有确认写入设备参数, 也没有应答读取");
+        foundDevice = *back;
+    }
+    NetworkBlock foundNetwork = targetNetwork;
+    if (networkChanges) {
+        const auto back = WriteAndReadBack(exchange, RestartingWrite::NetworkSettings, mac,
+                                           NetworkWriteFrame(mac, targetNetwork), targetNetwork);
+        if (!back)
+            return Failed(result, Outcome::NotBack, "写入网络参数后设备没有重新上线");
+        foundNetwork = *back;
+        result.ip = foundNetwork.address(AddressField::StaticIp);
+    }
+    const std::vector<FieldChange> differing =
+        DifferingFields(target, SettingsOf(mac, foundNetwork, foundDevice));
+    if (!differing.empty()) {
+        result.changes = differing;
+        return Failed(result, Outcome::Differs, "设备读回的参数与写入的不同");
+    }
+    result.outcome = Outcome::Done;
+    return result;
+}
+
+int ExitCodeOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+    case Outcome::Unchanged:
+    case Outcome::DryRun:
+        return kExitOk;
+    case Outcome::Refused:
+        return kExitUsage;
+    case Outcome::NoAnswer:
+    case Outcome::NotBack:
+        return kExitNoAnswer;
+    case Outcome::Differs:
+        return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+std::string OutcomeText(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return "完成";
+    case Outcome::Unchanged:
+        return "无需修改";
+    case Outcome::DryRun:
+        return "未发送";
+    case Outcome::Refused:
+        return "参数错误";
+    case Outcome::NoAnswer:
+        return "无应答";
+    case Outcome::NotBack:
+        return "未恢复";
+    case Outcome::Differs:
+        return "未生效";
+    }
+    return {};
+}
+
+std::string OutcomeKey(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return "done";
+    case Outcome::Unchanged:
+        return "unchanged";
+    case Outcome::DryRun:
+        return "dry_run";
+    case Outcome::Refused:
+        return "refused";
+    case Outcome::NoAnswer:
+        return "unreachable";
+    case Outcome::NotBack:
+        return "not_back";
+    case Outcome::Differs:
+        return "failed";
+    }
+    return {};
+}
+
+} // namespace ktr::cli

@@ -1,0 +1,256 @@
+// ktr-cli get, export, set, mac and reset: one device each.
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+
+#include "ops/form_fields.h"
+#include "ops/frame_description.h"
+#include "ops/mac_text.h"
+#include "ops/text_convert.h"
+#include "tools/cli/arguments.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/configure.h"
+#include "tools/cli/device_io.h"
+#include "tools/cli/exit_codes.h"
+#include "tools/cli/plan.h"
+#include "tools/cli/text_table.h"
+
+namespace ktr::cli {
+namespace {
+
+std::string Mac(const MacAddress &mac)
+{
+    return FormatMacDashed(mac);
+}
+
+// Both records of the device, or a message and nullopt.
+std::optional<DeviceSettings> ReadSettings(Exchange &exchange, const MacAddress &mac)
+{
+    const Records read = ReadRecords(exchange, mac, true, true);
+    if (!read.network || !read.device) {
+        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答"
+                  << (read.network ? "读取设备参数" : "")
+                  << ", 请检查设备是否上电、MAC地址是否正确\n";
+        return std::nullopt;
+    }
+    return SettingsOf(mac, *read.network, *read.device);
+}
+
+template <typename Form>
+void AddRows(const std::vector<FormField<Form>> &fields, const Form &form,
+             std::vector<std::vector<std::string>> &rows)
+{
+    for (const FormField<Form> &field : fields)
+        rows.push_back({field.key, field.label, FieldValue(field, form)});
+}
+
+void PrintChanges(const std::vector<FieldChange> &changes, const char *wantedHeading,
+                  const char *foundHeading)
+{
+    std::vector<std::vector<std::string>> rows{{"字段", "名称", wantedHeading, foundHeading}};
+    for (const FieldChange &c : changes)
+        rows.push_back({c.key, c.label, c.wanted, c.found});
+    std::cout << FormatTable(rows);
+}
+
+void PrintResult(const DeviceResult &result)
+{
+    switch (result.outcome) {
+    case Outcome::Done:
+        std::cout << "设备 " << Mac(result.mac) << " 参数已写入并读回验证:\n";
+        PrintChanges(result.changes, "新值", "原值");
+        break;
+    case Outcome::Unchanged:
+        std::cout << "设备 " << Mac(result.mac) << " 已是所要的参数, 没有写入\n";
+        break;
+    case Outcome::DryRun:
+        std::cout << "将写入 (未发送):\n";
+        PrintChanges(result.changes, "新值", "原值");
+        for (const Bytes &frame : result.frames)
+            std::cout << DescribeFrame(frame) << "  [" << frame.size() << "] " << HexBytes(frame)
+                      << '\n';
+        break;
+    case Outcome::Differs:
+        std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
+        PrintChanges(result.changes, "写入", "读回");
+        break;
+    case Outcome::Refused:
+    case Outcome::NoAnswer:
+    case Outcome::NotBack:
+        std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
+        break;
+    }
+}
+
+// The assignments of the command line and of the settings file, checked before anything is
+// sent; nullopt after saying what is wrong.
+std::optional<std::vector<Assignment>> CollectAssignments(const SetOptions &options)
+{
+    std::vector<Assignment> assignments;
+    if (!options.file.empty()) {
+        const auto json = ReadJsonFile(options.file);
+        if (!json) {
+            std::cerr << "ktr-cli: " << json.error() << '\n';
+            return std::nullopt;
+        }
+        nlohmann::ordered_json object = json.value();
+        // A file written by `get --json` names its device; it must be this one.
+        if (object.is_object() && object.contains("mac")) {
+            const auto named = object["mac"].is_string()
+                                   ? ParseMacArgument(object["mac"].get<std::string>())
+                                   : std::nullopt;
+            if (named != options.mac) {
+                std::cerr << "ktr-cli: " << options.file << " 中的 mac 不是设备 "
+                          << Mac(options.mac) << '\n';
+                return std::nullopt;
+            }
+            object.erase("mac");
+        }
+        auto fromFile = AssignmentsFromJson(object);
+        if (!fromFile) {
+            std::cerr << "ktr-cli: " << options.file << ": " << fromFile.error() << '\n';
+            return std::nullopt;
+        }
+        assignments = fromFile.value();
+    }
+    for (const std::string &text : options.assignments) {
+        const auto a = ParseAssignment(text);
+        if (!a) {
+            std::cerr << "ktr-cli: 应为 字段=值: " << text << '\n';
+            return std::nullopt;
+        }
+        assignments.push_back(*a);
+    }
+    if (assignments.empty()) {
+        std::cerr << "ktr-cli: 没有要设置的字段\n";
+        return std::nullopt;
+    }
+    if (const auto refusal = CheckAssignments(assignments)) {
+        std::cerr << "ktr-cli: " << refusal->text << '\n';
+        return std::nullopt;
+    }
+    return assignments;
+}
+
+// Runs the command's steps on an open session; the exit code of the steps, or of the failure to
+// open the session.
+int WithExchange(const GlobalOptions &global, const std::function<int(Exchange &)> &steps)
+{
+    FrameTrace trace(global.trace ? stderr : nullptr);
+    Session session(trace);
+    if (!OpenSession(session, global))
+        return kExitNetwork;
+    Exchange exchange(session);
+    return steps(exchange);
+}
+
+// Reads both records of the device and shows them.
+int ShowSettings(const GlobalOptions &global, const MacAddress &mac,
+                 const std::function<void(const DeviceSettings &)> &show)
+{
+    return WithExchange(global, [&](Exchange &exchange) {
+        const auto settings = ReadSettings(exchange, mac);
+        if (!settings)
+            return int{kExitNoAnswer};
+        show(*settings);
+        return int{kExitOk};
+    });
+}
+
+// A write that restarts the device, after a read shows that the device is there.
+int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, RestartingWrite kind,
+                      const MacAddress &readMac, const Bytes &request, const std::string &done)
+{
+    return WithExchange(global, [&](Exchange &exchange) {
+        if (!ReadNetwork(exchange, mac)) {
+            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
+            return int{kExitNoAnswer};
+        }
+        const auto back = WriteAndReadBack(exchange, kind, readMac, request);
+        if (!back) {
+            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 重启后没有重新上线 (MAC " << Mac(readMac)
+                      << ")\n";
+            return int{kExitNoAnswer};
+        }
+        std::cout << done << ", 设备已重新上线, IP "
+                  << FormatDottedAddress(back->address(AddressField::StaticIp)) << '\n';
+        return int{kExitOk};
+    });
+}
+
+} // namespace
+
+Result<nlohmann::ordered_json, std::string> ReadJsonFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Fail("无法打开 " + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    nlohmann::ordered_json json = nlohmann::ordered_json::parse(text.str(), nullptr, false);
+    if (json.is_discarded())
+        return Fail(path + " 不是有效的JSON");
+    return json;
+}
+
+int RunGet(const GlobalOptions &global, const DeviceOptions &options)
+{
+    return ShowSettings(global, options.mac, [&](const DeviceSettings &settings) {
+        if (options.json) {
+            std::cout << SettingsJson(settings, true).dump(2) << '\n';
+            return;
+        }
+        std::vector<std::vector<std::string>> rows{{"字段", "名称", "值"}};
+        AddRows(NetworkFields(), settings.network, rows);
+        AddRows(DeviceFields(), settings.device, rows);
+        std::cout << FormatTable(rows);
+    });
+}
+
+int RunExport(const GlobalOptions &global, const DeviceOptions &options)
+{
+    return ShowSettings(global, options.mac, [&](const DeviceSettings &settings) {
+        std::cout << ExportPlan(options.mac, settings).dump(2) << '\n';
+    });
+}
+
+int RunSet(const GlobalOptions &global, const SetOptions &options)
+{
+    const auto assignments = CollectAssignments(options);
+    if (!assignments)
+        return kExitUsage;
+    return WithExchange(global, [&](Exchange &exchange) {
+        const DeviceResult result = Configure(exchange, options.mac, *assignments, options.dryRun);
+        PrintResult(result);
+        return ExitCodeOf(result.outcome);
+    });
+}
+
+int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress &newMac)
+{
+    return RestartingCommand(global, mac, RestartingWrite::Mac, newMac,
+                             EncodeWriteMacRequest(mac, newMac),
+                             "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac));
+}
+
+int RunReset(const GlobalOptions &global, const ResetOptions &options)
+{
+    if (!options.yes) {
+        if (!IsTerminal(stdin)) {
+            std::cerr << "ktr-cli: 恢复出厂设置需要确认: 请在终端上运行, 或加 --yes\n";
+            return kExitUsage;
+        }
+        std::cerr << "确定要把设备 " << Mac(options.mac) << " 恢复出厂设置吗? [y/N] ";
+        std::string answer;
+        std::getline(std::cin, answer);
+        if (answer != "y" && answer != "Y" && answer != "yes") {
+            std::cerr << "没有恢复出厂设置\n";
+            return kExitOk;
+        }
+    }
+    return RestartingCommand(global, options.mac, RestartingWrite::FactoryReset, options.mac,
+                             EncodeFactoryResetRequest(options.mac), "已恢复出厂设置");
+}
+
+} // namespace ktr::cli

@@ -1,0 +1,42 @@
+// Search and the merge of its replies.
+#include "tools/cli/search.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace ktr::cli {
+
+std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies)
+{
+    std::map<MacAddress, FoundDevice> byMac;
+    for (const Reply &r : replies) {
+        if (ClassifyDatagram(r.data).kind != DatagramKind::SearchReply)
+            continue;
+        const SearchReply reply = DecodeSearchReply(r.data);
+        auto [it, added] = byMac.try_emplace(reply.mac, FoundDevice{reply, {}});
+        std::vector<std::uint32_t> &heard = it->second.heardOn;
+        if (r.via != 0 && std::find(heard.begin(), heard.end(), r.via) == heard.end())
+            heard.insert(std::upper_bound(heard.begin(), heard.end(), r.via), r.via);
+    }
+    std::vector<FoundDevice> found;
+    for (auto &[mac, device] : byMac)
+        found.push_back(std::move(device));
+    std::stable_sort(found.begin(), found.end(), [](const FoundDevice &a, const FoundDevice &b) {
+        return std::tie(a.reply.ip, a.reply.mac) < std::tie(b.reply.ip, b.reply.mac);
+    });
+    return found;
+}
+
+std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait)
+{
+    std::vector<Reply> replies;
+    if (!session.send(EncodeSearchRequest()))
+        return std::nullopt;
+    const auto deadline = Clock::now() + wait;
+    while (auto reply = session.receive(deadline))
+        replies.push_back(std::move(*reply));
+    return MergeSearchReplies(replies);
+}
+
+} // namespace ktr::cli

@@ -1,0 +1,172 @@
+// Settings by field key.
+#include "tools/cli/settings.h"
+
+#include <algorithm>
+
+#include "ops/form_fields.h"
+#include "ops/mac_text.h"
+#include "ops/page_forms.h"
+
+namespace ktr::cli {
+namespace {
+
+constexpr const char *kMacKey = "mac";
+
+template <typename Form>
+void SetFieldValue(const FormField<Form> &field, Form &form, const std::string &value)
+{
+    const FieldRef ref = field.access(form);
+    if (field.isChoice()) {
+        const auto it = std::find(field.items.begin(), field.items.end(), value);
+        *std::get<int *>(ref) =
+            it == field.items.end() ? kNoSelection : static_cast<int>(it - field.items.begin());
+    } else {
+        *std::get<std::string *>(ref) = value;
+    }
+}
+
+// A field checked on its own, in an otherwise valid form.
+template <typename Form>
+std::optional<Refusal> CheckAlone(const FormField<Form> &field, Form form, const std::string &value)
+{
+    SetFieldValue(field, form, value);
+    return CheckField(field, form);
+}
+
+template <typename Form>
+void CompareFields(const std::vector<FormField<Form>> &fields, const Form &wanted,
+                   const Form &found, std::vector<FieldChange> &out)
+{
+    for (const FormField<Form> &field : fields) {
+        if (field.key == kMacKey)
+            continue;
+        const std::string w = FieldValue(field, wanted);
+        const std::string f = FieldValue(field, found);
+        if (w != f)
+            out.push_back({field.key, field.label, w, f});
+    }
+}
+
+// Every field but the MAC (which leads the object when it is shown).
+template <typename Form>
+void AddJson(const std::vector<FormField<Form>> &fields, const Form &form,
+             nlohmann::ordered_json &out)
+{
+    for (const FormField<Form> &field : fields) {
+        if (field.key != kMacKey)
+            out[field.key] = FieldValue(field, form);
+    }
+}
+
+} // namespace
+
+template <typename Form>
+std::string FieldValue(const FormField<Form> &field, const Form &form)
+{
+    if (!field.isChoice())
+        return field.text(form);
+    const int index = field.index(form);
+    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+        return {};
+    return std::string(field.items[static_cast<std::size_t>(index)]);
+}
+
+template std::string FieldValue(const NetworkField &, const NetworkForm &);
+template std::string FieldValue(const DeviceField &, const DeviceForm &);
+
+DeviceSettings SettingsOf(const MacAddress &mac, const NetworkBlock &network,
+                          const DeviceBlock &device)
+{
+    DeviceSettings s;
+    FillNetworkForm(network, s.network);
+    s.network.mac = FormatMacDashed(mac);
+    FillDeviceForm(device, FormatTerminalAddress(device.terminalAddress), s.device);
+    return s;
+}
+
+std::optional<Assignment> ParseAssignment(const std::string &text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        return std::nullopt;
+    return Assignment{text.substr(0, equals), text.substr(equals + 1)};
+}
+
+Result<std::vector<Assignment>, std::string>
+AssignmentsFromJson(const nlohmann::ordered_json &object)
+{
+    if (!object.is_object())
+        return Fail(std::string("设置应为JSON对象"));
+    std::vector<Assignment> assignments;
+    for (const auto &[key, value] : object.items()) {
+        if (value.is_string())
+            assignments.push_back({key, value.get<std::string>()});
+        else if (value.is_number())
+            assignments.push_back({key, value.dump()});
+        else
+            return Fail("字段 " + key + " 的值应为文本或数字");
+    }
+    return assignments;
+}
+
+std::optional<Refusal> CheckAssignments(const std::vector<Assignment> &assignments)
+{
+    for (const Assignment &a : assignments) {
+        std::optional<Refusal> refusal;
+        if (a.key == kMacKey)
+            refusal = Refusal{a.key, "MAC地址请用 ktr-cli mac 修改", {}};
+        else if (const NetworkField *f = FindField(NetworkFields(), a.key))
+            refusal = CheckAlone(*f, DefaultNetworkForm(), a.value);
+        else if (const DeviceField *d = FindField(DeviceFields(), a.key))
+            refusal = CheckAlone(*d, DefaultDeviceForm(), a.value);
+        else
+            refusal = Refusal{a.key, "没有字段 " + a.key, {}};
+        if (refusal)
+            return refusal;
+    }
+    return std::nullopt;
+}
+
+void Overlay(DeviceSettings &settings, const std::vector<Assignment> &assignments)
+{
+    for (const Assignment &a : assignments) {
+        if (const NetworkField *f = FindField(NetworkFields(), a.key))
+            SetFieldValue(*f, settings.network, a.value);
+        else if (const DeviceField *d = FindField(DeviceFields(), a.key))
+            SetFieldValue(*d, settings.device, a.value);
+    }
+}
+
+bool TouchesNetwork(const std::vector<Assignment> &assignments)
+{
+    return std::any_of(assignments.begin(), assignments.end(), [](const Assignment &a) {
+        return FindField(NetworkFields(), a.key) != nullptr;
+    });
+}
+
+bool TouchesDevice(const std::vector<Assignment> &assignments)
+{
+    return std::any_of(assignments.begin(), assignments.end(), [](const Assignment &a) {
+        return FindField(DeviceFields(), a.key) != nullptr;
+    });
+}
+
+nlohmann::ordered_json SettingsJson(const DeviceSettings &settings, bool withMac)
+{
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    if (withMac)
+        out[kMacKey] = settings.network.mac;
+    AddJson(NetworkFields(), settings.network, out);
+    AddJson(DeviceFields(), settings.device, out);
+    return out;
+}
+
+std::vector<FieldChange> DifferingFields(const DeviceSettings &wanted, const DeviceSettings &found)
+{
+    std::vector<FieldChange> out;
+    CompareFields(NetworkFields(), wanted.network, found.network, out);
+    CompareFields(DeviceFields(), wanted.device, found.device, out);
+    return out;
+}
+
+} // namespace ktr::cli
