@@ -3,11 +3,11 @@
 // window.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/tree_device_list.h"
 #include "link/udp_socket.h"
-#include "app/control_ids.h"
 #include "ops/device_block.h"
 
 #include <QApplication>

@@ -88,8 +88,7 @@ TEST(WindowPlacementTest, FrameIsCentredInTheAvailableAreaAndNeverAboveOrLeftOfI
     // A taskbar at the top: the area starts below it.
     EXPECT_EQ(CentredFramePosition(QSize(879, 578), QRect(0, 30, 1366, 738)), QPoint(243, 110));
     // A second screen to the right.
-    EXPECT_EQ(CentredFramePosition(QSize(100, 100), QRect(1366, 0, 1280, 720)),
-              QPoint(1956, 310));
+    EXPECT_EQ(CentredFramePosition(QSize(100, 100), QRect(1366, 0, 1280, 720)), QPoint(1956, 310));
     // Larger than the area: the title bar stays reachable at the area's top left.
     EXPECT_EQ(CentredFramePosition(QSize(1100, 800), QRect(0, 26, 1024, 742)), QPoint(0, 26));
 }

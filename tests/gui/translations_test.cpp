@@ -1,9 +1,9 @@
 // Qt's own texts in the tool's language: the message boxes' button and the edit context menus.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/multi_line_edit.h"
 #include "app/qt_translations.h"
-#include "app/control_ids.h"
 
 #include <QApplication>
 #include <QLineEdit>

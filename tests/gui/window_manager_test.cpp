@@ -3,11 +3,11 @@
 // centred, and the page buttons on the screen and not covered. Run by under_window_manager.sh.
 #include "gui_support.h"
 
+#include "app/control_ids.h"
 #include "app/device_page.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
 #include "app/window_placement.h"
-#include "app/control_ids.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
