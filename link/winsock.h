@@ -9,8 +9,10 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <iphlpapi.h>
-#include <mstcpip.h>
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <iphlpapi.h>
+#include <mstcpip.h>
+// clang-format on
 #endif
