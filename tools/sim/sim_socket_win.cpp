@@ -39,7 +39,8 @@ std::string SimSocket::open(std::uint16_t port)
         return Failure("SO_REUSEADDR", error);
     if (const int error = receiver_.setBroadcast(true))
         return Failure("SO_BROADCAST", error);
-    receiver_.setReceiveBuffer(kBufferBytes);
+    // A smaller queue only risks drops in a large search; the simulator still works.
+    (void)receiver_.setReceiveBuffer(kBufferBytes);
     if (const int error = receiver_.bind(0, port))
         return Failure("bind", error);
     for (const std::uint32_t address : LocalIpv4Addresses()) {
