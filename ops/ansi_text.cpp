@@ -31,8 +31,11 @@ std::wstring Widen(std::string_view text, UINT codePage, DWORD flags)
 
 std::string Narrow(const std::wstring &wide, UINT codePage, bool *lossless = nullptr)
 {
-    if (wide.empty())
+    if (wide.empty()) {
+        if (lossless != nullptr)
+            *lossless = true; // nothing to lose
         return {};
+    }
     const bool toUtf8 = codePage == CP_UTF8;
     const char *defaultChar = toUtf8 ? nullptr : "?";
     BOOL usedDefault = FALSE;

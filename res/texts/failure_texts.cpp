@@ -6,6 +6,8 @@
 namespace ktr {
 namespace {
 
+constexpr const char *kNoSystemText = "系统没有说明";
+
 // The start-up box when the receive socket cannot have port 1901: without it no reply ever
 // arrives, so the user is told why in plain words, with the system's own text and code for
 // whoever has to find the program that holds the port.
@@ -16,8 +18,10 @@ std::string ReceivePortMessage(int osError)
             ? "本机的 UDP 端口 1901 已被另一个程序占用，本软件收不到设备的回复。\n"
               "请关闭占用该端口的程序（也可能是已经打开的另一个本软件），然后重新打开本软件。"
             : "本软件无法使用本机的 UDP 端口 1901，收不到设备的回复。";
-    return what + "\n\n系统错误：" + SocketErrorText(osError) + "（错误代码 " +
-           std::to_string(osError) + "）";
+    // Some systems have no text for a socket error; the code alone still identifies it.
+    const std::string systemText = SocketErrorText(osError);
+    return what + "\n\n系统错误：" + (systemText.empty() ? kNoSystemText : systemText) +
+           "（错误代码 " + std::to_string(osError) + "）";
 }
 
 } // namespace

@@ -180,8 +180,10 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
 TEST(FailureMessageTest, ReceivePortBoxNamesThePortTheCauseAndTheSystemError)
 {
     const int inUse = AddressInUseError();
-    const std::string systemText = SocketErrorText(inUse);
-    ASSERT_FALSE(systemText.empty());
+    // Wine has no texts for socket errors: the box then says so and still gives the code.
+    std::string systemText = SocketErrorText(inUse);
+    if (systemText.empty())
+        systemText = "系统没有说明";
     EXPECT_NE(systemText.back(), '\n');
     EXPECT_EQ(FailureMessage(NetFailure::ReceiveBind, inUse),
               "本机的 UDP 端口 1901 已被另一个程序占用，本软件收不到设备的回复。\n"
