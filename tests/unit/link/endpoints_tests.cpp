@@ -176,14 +176,19 @@ TEST(FailureMessageTest, TextsAreTheWindowsOwn)
         EXPECT_EQ(FailureMessage(c.failure, c.osError), c.text);
 }
 
+// The system's text of an error as the box shows it. Wine has no texts for socket errors: the box
+// then says so and still gives the code.
+std::string ShownSystemText(int osError)
+{
+    const std::string text = SocketErrorText(osError);
+    return text.empty() ? "系统没有说明" : text;
+}
+
 // Port 1901 held by another program at start-up: plain words, the system's text and its code.
 TEST(FailureMessageTest, ReceivePortBoxNamesThePortTheCauseAndTheSystemError)
 {
     const int inUse = AddressInUseError();
-    // Wine has no texts for socket errors: the box then says so and still gives the code.
-    std::string systemText = SocketErrorText(inUse);
-    if (systemText.empty())
-        systemText = "系统没有说明";
+    const std::string systemText = ShownSystemText(inUse);
     EXPECT_NE(systemText.back(), '\n');
     EXPECT_EQ(FailureMessage(NetFailure::ReceiveBind, inUse),
               "本机的 UDP 端口 1901 已被另一个程序占用，本软件收不到设备的回复。\n"
@@ -194,7 +199,7 @@ TEST(FailureMessageTest, ReceivePortBoxNamesThePortTheCauseAndTheSystemError)
     const int other = inUse + 1;
     const std::string message = FailureMessage(NetFailure::ReceiveBind, other);
     EXPECT_EQ(message.rfind("本软件无法使用本机的 UDP 端口 1901，收不到设备的回复。", 0), 0u);
-    EXPECT_NE(message.find("系统错误：" + SocketErrorText(other) + "（错误代码 " +
+    EXPECT_NE(message.find("系统错误：" + ShownSystemText(other) + "（错误代码 " +
                            std::to_string(other) + "）"),
               std::string::npos);
     EXPECT_EQ(message.find("占用"), std::string::npos);
