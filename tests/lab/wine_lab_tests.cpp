@@ -3,7 +3,7 @@
 // network settings of one. KTR_SIM names a launcher that starts ktr-sim.exe through Wine.
 #include "tests/lab/gui_lab_fixture.h"
 
-#include "ops/control_ids.h"
+#include "app/control_ids.h"
 
 namespace ktr::labgui {
 namespace {
