@@ -19,9 +19,8 @@
 namespace ktr {
 namespace {
 
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
 #ifdef _WIN32
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 using PollEntry = WSAPOLLFD;
 constexpr short kReadable = POLLRDNORM;
 
