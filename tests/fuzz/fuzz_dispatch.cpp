@@ -60,7 +60,9 @@ NetworkBlock ShowableRecord(Input &in)
         std::string text(in.byte() % (kMaxTargetAddressBytes + 1), 'a');
         for (char &c : text)
             c = static_cast<char>('!' + in.byte() % 94);
-        block.server(n).overlayTargetAddress(text);
+        // Never longer than the field holds, so it always fits.
+        if (!block.server(n).overlayTargetAddress(text))
+            std::abort();
     }
     return block;
 }
