@@ -48,7 +48,7 @@ void VisitMenu(ktr::QuMenu &menu, ktr::MenuTemplateReader &reader, QImage &canva
 {
     using namespace ktr;
     Check(depth < 1000);
-    const int count = GetMenuItemCount(menu.handle());
+    const int count = GetNativeMenuItemCount(menu.handle());
     Check(count == static_cast<int>(menu.items().size()));
     for (int pos = 0; pos < count; ++pos) {
         const MenuItemRecord &record = *menu.items()[static_cast<std::size_t>(pos)];
@@ -65,8 +65,8 @@ void VisitMenu(ktr::QuMenu &menu, ktr::MenuTemplateReader &reader, QImage &canva
         MenuDrawItem draw;
         draw.rect = QRect(0, 0, canvas.width(), std::min(measure.height, canvas.height()));
         draw.selected = (pos % 2) == 1;
-        draw.grayed = (original->flags & MF_GRAYED) != 0;
-        draw.checked = (original->flags & MF_CHECKED) != 0;
+        draw.grayed = (original->flags & kMfGrayed) != 0;
+        draw.checked = (original->flags & kMfChecked) != 0;
         draw.menu = menu.handle();
         draw.itemId = record.command;
         draw.record = &record;
@@ -74,7 +74,7 @@ void VisitMenu(ktr::QuMenu &menu, ktr::MenuTemplateReader &reader, QImage &canva
         menu.DrawItem(painter, draw);
         painter.end();
 
-        if (original->flags & MF_POPUP) {
+        if (original->flags & kMfPopup) {
             QuMenu *sub = menu.GetSubMenu(pos);
             Check(sub != nullptr);
             VisitMenu(*sub, reader, canvas, depth + 1);
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             Check(popup.sizeHint().isValid());
             for (QAction *action : popup.actions()) {
                 if (!action->text().isEmpty())
-                    menu.MenuCharSearch(action->text().back().unicode(), MF_POPUP, menu.handle());
+                    menu.MenuCharSearch(action->text().back().unicode(), kMfPopup, menu.handle());
             }
         } else {
             Check(menu.handle() == 0);
