@@ -10,10 +10,11 @@
 #include <mswsock.h>
 #else
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+
+#include "link/pktinfo_receive.h"
 #endif
 
 namespace ktr {
@@ -137,35 +138,18 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket)
         }
     }
 #else
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
-    iovec iov{buffer.data(), buffer.size()};
-    msghdr msg{};
-    msg.msg_name = &from;
-    msg.msg_namelen = sizeof from;
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    ssize_t n = -1;
-    do {
-        n = ::recvmsg(socket, &msg, MSG_DONTWAIT);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        const int error = errno;
-        r.status = FailedStatus(error);
-        r.error = r.status == ReceiveStatus::Failed ? error : 0;
+    const PktinfoDatagram d = ReceiveWithPktinfo(socket, buffer);
+    if (d.size < 0) {
+        r.status = FailedStatus(d.error);
+        r.error = r.status == ReceiveStatus::Failed ? d.error : 0;
         return result;
     }
-    size = static_cast<std::size_t>(n);
-    for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-            in_pktinfo info{};
-            std::memcpy(&info, CMSG_DATA(c), sizeof info);
-            // The specific destination: for a broadcast, the host's address on the interface it
-            // came in on.
-            result.localAddress = ntohl(info.ipi_spec_dst.s_addr);
-        }
-    }
+    size = static_cast<std::size_t>(d.size);
+    from = d.from;
+    // The specific destination: for a broadcast, the host's address on the interface it came in
+    // on.
+    if (d.info)
+        result.localAddress = ntohl(d.info->ipi_spec_dst.s_addr);
 #endif
     if (size > kMaxDatagram) {
         r.status = ReceiveStatus::Oversized;

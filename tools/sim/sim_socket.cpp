@@ -1,6 +1,8 @@
 // Linux socket calls of the simulator.
 #include "tools/sim/sim_socket.h"
 
+#include "link/pktinfo_receive.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -71,31 +73,16 @@ std::optional<ReceivedRequest> SimSocket::receive()
 {
     ReceivedRequest r;
     r.data.resize(kMaxDatagram);
-    sockaddr_in from{};
-    iovec iov{r.data.data(), r.data.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
-    msghdr msg{};
-    msg.msg_name = &from;
-    msg.msg_namelen = sizeof from;
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    const ssize_t n = ::recvmsg(fd_, &msg, MSG_DONTWAIT);
-    if (n < 0)
+    const PktinfoDatagram d = ReceiveWithPktinfo(fd_, r.data);
+    if (d.size < 0)
         return std::nullopt;
     // Datagrams beyond 1024 bytes are no requests of the protocol. Cut short they could still
     // look like one, so they are handed on empty, which no device answers.
-    r.data.resize((msg.msg_flags & MSG_TRUNC) != 0 ? 0 : static_cast<std::size_t>(n));
-    r.from = ntohl(from.sin_addr.s_addr);
-    r.fromPort = ntohs(from.sin_port);
-    for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
-        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-            in_pktinfo info{};
-            std::memcpy(&info, CMSG_DATA(c), sizeof info);
-            r.interfaceIndex = info.ipi_ifindex;
-        }
-    }
+    r.data.resize(d.truncated ? 0 : static_cast<std::size_t>(d.size));
+    r.from = ntohl(d.from.sin_addr.s_addr);
+    r.fromPort = ntohs(d.from.sin_port);
+    if (d.info)
+        r.interfaceIndex = d.info->ipi_ifindex;
     return r;
 }
 

@@ -1,0 +1,45 @@
+// recvmsg with a control buffer sized for one in_pktinfo.
+#include "link/pktinfo_receive.h"
+
+#ifndef _WIN32
+
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace ktr {
+
+PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
+{
+    PktinfoDatagram d;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    iovec iov{buffer.data(), buffer.size()};
+    msghdr msg{};
+    msg.msg_name = &d.from;
+    msg.msg_namelen = sizeof d.from;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof control;
+    do {
+        d.size = ::recvmsg(socket, &msg, MSG_DONTWAIT);
+    } while (d.size < 0 && errno == EINTR);
+    if (d.size < 0) {
+        d.error = errno;
+        return d;
+    }
+    d.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
+    for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            d.info = info;
+        }
+    }
+    return d;
+}
+
+} // namespace ktr
+
+#endif

@@ -1,0 +1,31 @@
+// One datagram taken off a POSIX socket together with its IP_PKTINFO: the interface it came in on
+// and the host's address there. Shared by the receivers that must tell interfaces apart (the
+// command-line tool and the device simulator); Windows has its own path through WSARecvMsg.
+#pragma once
+
+#ifndef _WIN32
+
+#include <netinet/in.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace ktr {
+
+struct PktinfoDatagram
+{
+    ssize_t size = -1;      // bytes taken, or -1 with `error` set
+    int error = 0;          // errno of a failed receive
+    bool truncated = false; // the datagram was longer than the buffer
+    sockaddr_in from{};
+    std::optional<in_pktinfo> info; // when the system reported it
+};
+
+// Receives without blocking; an interrupted call is retried.
+[[nodiscard]] PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer);
+
+} // namespace ktr
+
+#endif
