@@ -1,5 +1,5 @@
-// The event that carries one received datagram from the receiver thread to the window thread,
-// each with its own copy of the bytes.
+// The events that bring received datagrams to the window thread: one datagram with its own copy
+// of the bytes, or word that the receiver thread's inbox holds some.
 #pragma once
 
 #include "link/frame.h"
@@ -25,6 +25,19 @@ public:
 
 private:
     Bytes datagram_;
+};
+
+// Wakes the window for datagrams waiting in its inbox (sent only after a quiet spell; while
+// datagrams keep coming the window takes them once per frame without being woken).
+class DatagramsWaitingEvent : public QEvent
+{
+public:
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 11);
+
+    DatagramsWaitingEvent()
+        : QEvent(kType)
+    {
+    }
 };
 
 } // namespace ktr

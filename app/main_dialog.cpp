@@ -61,8 +61,12 @@ Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
 constexpr int kFrameCheckMs = 50;
 constexpr int kFrameChecks = 60;
 
-// One frame of a 60 Hz display.
+// One frame of a 60 Hz display: replies that come within it are shown together at its end.
 constexpr std::chrono::milliseconds kFrame{16};
+// Replies that keep coming for longer than this are shown ten times a second instead: each
+// showing repaints the whole list, and nobody reads rows arriving by the thousand per second.
+constexpr std::chrono::milliseconds kBriefStream{250};
+constexpr std::chrono::milliseconds kLongStreamFrame{100};
 
 QString FromUtf8(std::string_view text)
 {
@@ -145,10 +149,9 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
 
-    repaintFrame_.setSingleShot(true);
-    repaintFrame_.setTimerType(Qt::PreciseTimer);
-    repaintFrame_.setInterval(kFrame);
-    connect(&repaintFrame_, &QTimer::timeout, this, &MainDialog::releaseRepaints);
+    replyFrame_.setSingleShot(true);
+    replyFrame_.setTimerType(Qt::PreciseTimer);
+    connect(&replyFrame_, &QTimer::timeout, this, &MainDialog::endReplyFrame);
 
     startNetwork();
     state_.deviceBlockRead = false;
@@ -227,10 +230,9 @@ void MainDialog::startNetwork()
     networkStackHeld_ = true;
     receiveSocket_ = OpenReceiveSocket(reporter_);
     if (receiveSocket_.isValid()) {
-        // The receiver thread hands each datagram over as an event of its own; the window
-        // stops the thread before it is destroyed, so the target outlives every posting. Each
-        // is counted before it is posted, so the window never takes the one it dispatches for
-        // the last while another is on its way.
+        // The receiver thread puts each datagram into the window's inbox and wakes the window
+        // when it is not taking them on its own; the window stops the thread before it is
+        // destroyed, so the target outlives every posting.
         // Our own search and read requests come back to us as broadcasts; they mean nothing to
         // the window, so they are dropped here and cost it no event.
         receiver_ = std::make_unique<ReceiverThread>(
@@ -238,8 +240,8 @@ void MainDialog::startNetwork()
             [this](Bytes data) {
                 if (IsRequestFrame(data))
                     return;
-                queuedDatagrams_.fetch_add(1);
-                QCoreApplication::postEvent(this, new DatagramEvent(std::move(data)));
+                if (inbox_.put(std::move(data)))
+                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent);
             },
             TraceDroppedDatagrams);
         TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());
@@ -306,7 +308,7 @@ int MainDialog::SendToAll(ByteView datagram)
 
 void MainDialog::refreshMessages()
 {
-    if (dispatchingDatagram_ && queuedDatagrams_.load() > 0) {
+    if (dispatchingDatagram_) {
         messagesStale_ = true;
         return;
     }
@@ -385,41 +387,77 @@ void MainDialog::showAbout()
 bool MainDialog::event(QEvent *event)
 {
     if (event->type() == DatagramEvent::kType) {
-        // Datagrams posted by others than the receiver were never counted; the count stays at
-        // or below the number still queued, so the last one always finds it at zero.
-        int queued = queuedDatagrams_.load();
-        while (queued > 0 && !queuedDatagrams_.compare_exchange_weak(queued, queued - 1)) {
-        }
-        const Bytes &datagram = static_cast<DatagramEvent *>(event)->datagram();
-        const bool outer = dispatchingDatagram_;
-        dispatchingDatagram_ = true;
-        holdRepaintsForAFrame();
-        const int shownBefore = state_.deviceBlocksShown;
-        RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
-        noteDeviceBlockShown(shownBefore);
-        dispatchingDatagram_ = outer;
-        if (messagesStale_ && queuedDatagrams_.load() == 0) {
-            refreshMessages();
-        }
+        dispatchDatagram(static_cast<DatagramEvent *>(event)->datagram());
+        repliesDispatched();
+        return true;
+    }
+    if (event->type() == DatagramsWaitingEvent::kType) {
+        if (takeDatagrams())
+            repliesDispatched();
         return true;
     }
     return QDialog::event(event);
 }
 
-void MainDialog::holdRepaintsForAFrame()
+void MainDialog::dispatchDatagram(const Bytes &datagram)
 {
-    if (repaintFrame_.isActive())
-        return;
-    list_->setUpdatesEnabled(false);
-    messageArea_->setUpdatesEnabled(false);
-    repaintFrame_.start();
+    // A box shown for a reply runs an event loop of its own, which dispatches the replies that
+    // follow inside this one.
+    const bool outer = dispatchingDatagram_;
+    dispatchingDatagram_ = true;
+    const int shownBefore = state_.deviceBlocksShown;
+    RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
+    noteDeviceBlockShown(shownBefore);
+    dispatchingDatagram_ = outer;
 }
 
-void MainDialog::releaseRepaints()
+bool MainDialog::takeDatagrams()
 {
-    // Enabling them again repaints each once, with all that changed during the frame.
-    list_->setUpdatesEnabled(true);
-    messageArea_->setUpdatesEnabled(true);
+    const std::vector<Bytes> datagrams = inbox_.take();
+    for (const Bytes &datagram : datagrams)
+        dispatchDatagram(datagram);
+    return !datagrams.empty();
+}
+
+void MainDialog::repliesDispatched()
+{
+    // The first replies after a quiet frame are shown at once and open a frame; what follows
+    // within it waits for its end. Replies dispatched inside another one's box wait for that one.
+    if (dispatchingDatagram_ || replyFrame_.isActive())
+        return;
+    showReplies();
+    streamStart_ = std::chrono::steady_clock::now();
+    replyFrame_.start(kFrame);
+}
+
+void MainDialog::endReplyFrame()
+{
+    const bool took = takeDatagrams();
+    const bool shown = showReplies();
+    // While replies keep coming, another frame; after one without any the window waits to be
+    // woken by the next.
+    if (took || shown) {
+        const bool brief = std::chrono::steady_clock::now() - streamStart_ < kBriefStream;
+        replyFrame_.start(brief ? kFrame : kLongStreamFrame);
+    }
+}
+
+bool MainDialog::repliesWaiting() const
+{
+    return listAdapter_->rowCount() != list_->topLevelItemCount() || messagesStale_;
+}
+
+bool MainDialog::showReplies()
+{
+    const bool rows = listAdapter_->showNewRows();
+    const bool lines = messagesStale_;
+    if (lines) {
+        messagesStale_ = false;
+        messageWriter_->show(state_.messageText);
+    }
+    if (rows || lines)
+        emit repliesShown();
+    return rows || lines;
 }
 
 bool MainDialog::eventFilter(QObject *watched, QEvent *event)

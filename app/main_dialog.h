@@ -2,6 +2,7 @@
 // the tab control with the two parameter pages - and the shell the commands talk to.
 #pragma once
 
+#include "link/datagram_inbox.h"
 #include "link/endpoints.h"
 #include "link/receiver_thread.h"
 #include "link/udp_socket.h"
@@ -13,7 +14,7 @@
 #include <QTimer>
 
 #include <array>
-#include <atomic>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -73,6 +74,13 @@ public:
     // The hover buttons that stand in for the network page's "载入默认" and "参数配置".
     HoverButton &firstHoverButton() { return firstHoverButton_; }
     HoverButton &secondHoverButton() { return secondHoverButton_; }
+    // Replies dispatched but not yet shown in the list or the message area (they wait for the
+    // end of the frame).
+    bool repliesWaiting() const;
+
+signals:
+    // The list and the message area show what the replies dispatched so far brought.
+    void repliesShown();
 
 public slots:
     void OnSearch();
@@ -98,8 +106,11 @@ private:
     void createPages();
     void startNetwork();
     void reportFailure(NetFailure failure, int osError);
-    void holdRepaintsForAFrame();
-    void releaseRepaints();
+    void dispatchDatagram(const Bytes &datagram);
+    bool takeDatagrams();
+    void repliesDispatched();
+    void endReplyFrame();
+    bool showReplies();
     void showFailure(NetFailure failure, int osError);
     void showHeldFailures();
     void noteDeviceBlockShown(int shownBefore);
@@ -135,7 +146,9 @@ private:
     std::unique_ptr<TreeDeviceList> listAdapter_;
     std::optional<Ui> ui_;
 
-    // Declared before the receiver so that the receiver stops before the sockets close.
+    // Declared before the receiver so that the receiver stops before the sockets close and
+    // before the inbox it puts datagrams into is gone.
+    DatagramInbox inbox_;
     Endpoints endpoints_;
     UdpSocket receiveSocket_;
     std::unique_ptr<ReceiverThread> receiver_;
@@ -143,16 +156,15 @@ private:
     // Sends retries and gives up on silent devices while requests wait for answers.
     QTimer *outcomeTimer_ = nullptr;
 
-    // A search of a thousand devices brings a thousand datagrams, each ending in a refresh of
-    // the message area. While the receiver has more of them queued for this window, the
-    // refreshes asked for during their dispatch are folded into one after the last of them.
-    std::atomic<int> queuedDatagrams_{0};
+    // A search of thousands of devices brings thousands of replies, each adding a row and a
+    // line. While they keep coming the window takes them from its inbox, and the list and the
+    // message area show them, once per frame: the first after a quiet frame at once, the rest
+    // together at the end of the frame. A stream of replies longer than a moment gets longer
+    // frames.
     bool dispatchingDatagram_ = false;
     bool messagesStale_ = false;
-    // Replies arriving one by one would have the list and the message area painted once each;
-    // while they keep coming the two are painted at most once per frame. Their contents follow
-    // every reply at once.
-    QTimer repaintFrame_;
+    QTimer replyFrame_;
+    std::chrono::steady_clock::time_point streamStart_;
 };
 
 } // namespace ktr

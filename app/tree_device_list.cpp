@@ -15,44 +15,78 @@ TreeDeviceList::TreeDeviceList(QTreeWidget &list)
 {
 }
 
+TreeDeviceList::~TreeDeviceList() = default;
+
 void TreeDeviceList::insertRowAtTop(const DeviceRow &row)
 {
     QStringList texts;
     for (const std::string &cell : row) {
         texts.append(QString::fromStdString(cell));
     }
-    list_.insertTopLevelItem(0, new QTreeWidgetItem(texts));
+    newRows_.push_back(std::make_unique<QTreeWidgetItem>(texts));
+}
+
+bool TreeDeviceList::showNewRows()
+{
+    if (newRows_.empty()) {
+        return false;
+    }
+    QList<QTreeWidgetItem *> items;
+    items.reserve(static_cast<qsizetype>(newRows_.size()));
+    for (auto row = newRows_.rbegin(); row != newRows_.rend(); ++row) {
+        items.append(row->release());
+    }
+    newRows_.clear();
+    list_.insertTopLevelItems(0, items);
+    return true;
 }
 
 void TreeDeviceList::deleteAllRows()
 {
+    newRows_.clear();
     list_.clear();
 }
 
 int TreeDeviceList::rowCount() const
 {
-    return list_.topLevelItemCount();
+    return static_cast<int>(newRows_.size()) + list_.topLevelItemCount();
 }
 
 int TreeDeviceList::selectedRow() const
 {
+    // Only rows of the control can be selected; the new rows above them move them down.
     const QList<QTreeWidgetItem *> selected = list_.selectedItems();
-    return selected.isEmpty() ? -1 : list_.indexOfTopLevelItem(selected.first());
+    return selected.isEmpty()
+               ? -1
+               : static_cast<int>(newRows_.size()) + list_.indexOfTopLevelItem(selected.first());
+}
+
+const QTreeWidgetItem *TreeDeviceList::item(int row) const
+{
+    const int fresh = static_cast<int>(newRows_.size());
+    if (row < 0) {
+        return nullptr;
+    }
+    if (row < fresh) {
+        return newRows_[static_cast<std::size_t>(fresh - 1 - row)].get();
+    }
+    return list_.topLevelItem(row - fresh);
 }
 
 std::string TreeDeviceList::cellText(int row, int column) const
 {
-    const QTreeWidgetItem *item = list_.topLevelItem(row);
-    if (item == nullptr || column < 0 || column >= list_.columnCount()) {
+    const QTreeWidgetItem *found = item(row);
+    if (found == nullptr || column < 0 || column >= list_.columnCount()) {
         return {};
     }
-    return item->text(column).toStdString();
+    return found->text(column).toStdString();
 }
 
 void TreeDeviceList::markTarget(int row)
 {
     // Bold alone does not show in every face (bitmap faces have no bold), so the row is also
     // tinted with the selection colour, which stays visible when another row is selected.
+    showNewRows();
     QColor tint = list_.palette().color(QPalette::Highlight);
     tint.setAlpha(kTargetTintAlpha);
     for (int i = 0; i < list_.topLevelItemCount(); ++i) {

@@ -52,8 +52,8 @@ public:
 };
 
 // The real window, watched from outside: the clock starts where the search request is handed to
-// the sockets and stops once the datagram that brought the last expected row has been
-// dispatched in full (row inserted and message area refreshed).
+// the sockets and stops once the list and the message area show the last expected row (they
+// take replies at most once per frame while replies keep coming).
 class WatchedDialog : public MainDialog
 {
 public:
@@ -62,6 +62,12 @@ public:
         , expectedRows_(static_cast<int>(expectedRows))
         , loop_(loop)
     {
+        connect(this, &MainDialog::repliesShown, this, [this] {
+            if (!lastRowAt_ && deviceList()->topLevelItemCount() >= expectedRows_) {
+                lastRowAt_ = Clock::now();
+                loop_.quit();
+            }
+        });
     }
 
     int SendToAll(ByteView datagram) override
@@ -76,18 +82,6 @@ public:
         if (!sentAt_ || !lastRowAt_)
             return std::nullopt;
         return *lastRowAt_ - *sentAt_;
-    }
-
-protected:
-    bool event(QEvent *event) override
-    {
-        const bool datagram = event->type() == DatagramEvent::kType;
-        const bool handled = MainDialog::event(event);
-        if (datagram && !lastRowAt_ && deviceList()->topLevelItemCount() >= expectedRows_) {
-            lastRowAt_ = Clock::now();
-            loop_.quit();
-        }
-        return handled;
     }
 
 private:

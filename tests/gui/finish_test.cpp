@@ -4,7 +4,6 @@
 #include "gui_support.h"
 
 #include "app/control_ids.h"
-#include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/tree_device_list.h"
 #include "link/udp_socket.h"
@@ -27,12 +26,6 @@ class FinishTest : public MainWindowTest
 {
 protected:
     QTreeWidget *list() const { return dialog->deviceList(); }
-
-    void receive(const Bytes &datagram)
-    {
-        QCoreApplication::postEvent(dialog.get(), new DatagramEvent(datagram));
-        QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
-    }
 
     void doubleClickRow(int row)
     {

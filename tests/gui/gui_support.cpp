@@ -1,5 +1,6 @@
 #include "gui_support.h"
 
+#include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
@@ -36,6 +37,13 @@ QWidget *MainWindowTest::networkControl(int id) const
 QWidget *MainWindowTest::deviceControl(int id) const
 {
     return FindControl(*dialog->devicePage(), id);
+}
+
+void MainWindowTest::receive(const Bytes &datagram)
+{
+    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(datagram));
+    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->repliesWaiting(); }, 1000));
 }
 
 QString MainWindowTest::messageAreaText() const

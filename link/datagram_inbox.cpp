@@ -1,0 +1,26 @@
+#include "link/datagram_inbox.h"
+
+#include <utility>
+
+namespace ktr {
+
+bool DatagramInbox::put(Bytes datagram)
+{
+    const std::lock_guard lock(mutex_);
+    queued_.push_back(std::move(datagram));
+    if (takerAwake_)
+        return false;
+    takerAwake_ = true;
+    return true;
+}
+
+std::vector<Bytes> DatagramInbox::take()
+{
+    std::vector<Bytes> taken;
+    const std::lock_guard lock(mutex_);
+    taken.swap(queued_);
+    takerAwake_ = !taken.empty();
+    return taken;
+}
+
+} // namespace ktr
