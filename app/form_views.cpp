@@ -83,14 +83,18 @@ FormControls<Form>::FormControls(QWidget &page, const std::vector<FormField<Form
     , fields_(fields)
     , controlId_(controlId)
 {
+    for (const FormField<Form> &field : fields_) {
+        ids_.push_back(controlId_(field.key));
+    }
 }
 
 template <typename Form>
 Form FormControls<Form>::read() const
 {
     Form form;
-    for (const FormField<Form> &field : fields_) {
-        const int id = controlId_(field.key);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FormField<Form> &field = fields_[i];
+        const int id = ids_[i];
         const FieldRef ref = field.access(form);
         if (field.isChoice()) {
             *std::get<int *>(ref) = controls_.selection(id);
@@ -104,8 +108,9 @@ Form FormControls<Form>::read() const
 template <typename Form>
 void FormControls<Form>::show(const Form &form)
 {
-    for (const FormField<Form> &field : fields_) {
-        const int id = controlId_(field.key);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FormField<Form> &field = fields_[i];
+        const int id = ids_[i];
         if (field.isChoice()) {
             // No selection always clears what may be typed into the combo's edit field.
             const int index = field.index(form);

@@ -35,6 +35,7 @@ private:
     WidgetPage controls_;
     const std::vector<FormField<Form>> &fields_;
     int (*controlId_)(std::string_view);
+    std::vector<int> ids_; // the control of each field, in the fields' order
 };
 
 class WidgetNetworkView : public NetworkView

@@ -240,8 +240,11 @@ void MainDialog::startNetwork()
             [this](Bytes data) {
                 if (IsRequestFrame(data))
                     return;
+                // Ahead of the window's pending repaints: a reply that comes while the window
+                // is still to paint the click that asked for it is shown in that same paint.
                 if (inbox_.put(std::move(data)))
-                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent);
+                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
+                                                Qt::HighEventPriority);
             },
             TraceDroppedDatagrams);
         TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());

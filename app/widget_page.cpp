@@ -14,17 +14,26 @@ WidgetPage::WidgetPage(QWidget &page)
 {
 }
 
+QWidget *WidgetPage::control(int id) const
+{
+    QPointer<QWidget> &found = controls_[id];
+    if (found.isNull()) {
+        found = FindControl(page_, id);
+    }
+    return found.data();
+}
+
 std::string WidgetPage::text(int id) const
 {
-    QWidget *control = FindControl(page_, id);
+    QWidget *found = control(id);
     QString value;
-    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+    if (auto *edit = qobject_cast<QLineEdit *>(found)) {
         value = edit->text();
-    } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
+    } else if (auto *combo = qobject_cast<QComboBox *>(found)) {
         value = combo->currentText();
-    } else if (auto *area = qobject_cast<QPlainTextEdit *>(control)) {
+    } else if (auto *area = qobject_cast<QPlainTextEdit *>(found)) {
         value = area->toPlainText();
-    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+    } else if (auto *button = qobject_cast<QAbstractButton *>(found)) {
         value = button->text();
     }
     return value.toStdString();
@@ -33,22 +42,22 @@ std::string WidgetPage::text(int id) const
 void WidgetPage::setText(int id, std::string_view text)
 {
     const QString value = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QWidget *control = FindControl(page_, id);
-    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+    QWidget *found = control(id);
+    if (auto *edit = qobject_cast<QLineEdit *>(found)) {
         edit->setText(value);
         edit->setCursorPosition(0);
-    } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
+    } else if (auto *combo = qobject_cast<QComboBox *>(found)) {
         combo->setEditText(value);
-    } else if (auto *area = qobject_cast<QPlainTextEdit *>(control)) {
+    } else if (auto *area = qobject_cast<QPlainTextEdit *>(found)) {
         area->setPlainText(value);
-    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+    } else if (auto *button = qobject_cast<QAbstractButton *>(found)) {
         button->setText(value);
     }
 }
 
 int WidgetPage::selection(int id) const
 {
-    auto *combo = qobject_cast<QComboBox *>(FindControl(page_, id));
+    auto *combo = qobject_cast<QComboBox *>(control(id));
     if (combo == nullptr) {
         return -1;
     }
@@ -62,7 +71,7 @@ int WidgetPage::selection(int id) const
 
 void WidgetPage::setSelection(int id, int index)
 {
-    auto *combo = qobject_cast<QComboBox *>(FindControl(page_, id));
+    auto *combo = qobject_cast<QComboBox *>(control(id));
     if (combo == nullptr) {
         return;
     }
@@ -74,25 +83,25 @@ void WidgetPage::setSelection(int id, int index)
 
 bool WidgetPage::isEnabled(int id) const
 {
-    const QWidget *control = FindControl(page_, id);
-    return control != nullptr && control->isEnabled();
+    const QWidget *found = control(id);
+    return found != nullptr && found->isEnabled();
 }
 
 void WidgetPage::setEnabled(int id, bool enabled)
 {
-    if (QWidget *control = FindControl(page_, id)) {
-        control->setEnabled(enabled);
+    if (QWidget *found = control(id)) {
+        found->setEnabled(enabled);
     }
 }
 
 void WidgetPage::setFocus(int id)
 {
-    QWidget *control = FindControl(page_, id);
-    if (control == nullptr) {
+    QWidget *found = control(id);
+    if (found == nullptr) {
         return;
     }
-    control->setFocus(Qt::OtherFocusReason);
-    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+    found->setFocus(Qt::OtherFocusReason);
+    if (auto *edit = qobject_cast<QLineEdit *>(found)) {
         edit->selectAll();
     }
 }

@@ -2,10 +2,12 @@
 // direct children: their texts, selections and enabling.
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
 #include <string>
 #include <string_view>
-
-class QWidget;
+#include <unordered_map>
 
 namespace ktr {
 
@@ -28,7 +30,12 @@ public:
     void setFocus(int id);
 
 private:
+    // The control with the identifier, looked up among the page's children once: the pages
+    // are read and filled at every reply.
+    QWidget *control(int id) const;
+
     QWidget &page_;
+    mutable std::unordered_map<int, QPointer<QWidget>> controls_;
 };
 
 } // namespace ktr

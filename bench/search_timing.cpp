@@ -17,7 +17,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include <time.h>
 
@@ -51,23 +53,31 @@ public:
     QString shown;
 };
 
-// The real window, watched from outside: the clock starts where the search request is handed to
-// the sockets and stops once the list and the message area show the last expected row (they
-// take replies at most once per frame while replies keep coming).
+// The real window, watched from outside: the clock starts where the first request after `arm`
+// is handed to the sockets and stops at the first showing of replies (list and message area)
+// after that request for which `done` holds; the event loop then ends. It also counts the events
+// that brought datagrams to the window.
 class WatchedDialog : public MainDialog
 {
 public:
-    WatchedDialog(AppState &state, MessageBoxes &boxes, std::size_t expectedRows, QEventLoop &loop)
+    WatchedDialog(AppState &state, MessageBoxes &boxes, QEventLoop &loop)
         : MainDialog(state, boxes)
-        , expectedRows_(static_cast<int>(expectedRows))
         , loop_(loop)
     {
         connect(this, &MainDialog::repliesShown, this, [this] {
-            if (!lastRowAt_ && deviceList()->topLevelItemCount() >= expectedRows_) {
-                lastRowAt_ = Clock::now();
+            if (done_ && sentAt_ && !doneAt_ && done_()) {
+                doneAt_ = Clock::now();
                 loop_.quit();
             }
         });
+    }
+
+    void arm(std::function<bool()> done)
+    {
+        done_ = std::move(done);
+        sentAt_.reset();
+        doneAt_.reset();
+        datagramEvents_ = 0;
     }
 
     int SendToAll(ByteView datagram) override
@@ -79,16 +89,27 @@ public:
 
     std::optional<Clock::duration> elapsed() const
     {
-        if (!sentAt_ || !lastRowAt_)
+        if (!sentAt_ || !doneAt_)
             return std::nullopt;
-        return *lastRowAt_ - *sentAt_;
+        return *doneAt_ - *sentAt_;
+    }
+    std::optional<Clock::time_point> doneAt() const { return doneAt_; }
+    int datagramEvents() const { return datagramEvents_; }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == DatagramEvent::kType || event->type() == DatagramsWaitingEvent::kType)
+            ++datagramEvents_;
+        return MainDialog::event(event);
     }
 
 private:
-    const int expectedRows_;
     QEventLoop &loop_;
+    std::function<bool()> done_;
     std::optional<Clock::time_point> sentAt_;
-    std::optional<Clock::time_point> lastRowAt_;
+    std::optional<Clock::time_point> doneAt_;
+    int datagramEvents_ = 0;
 };
 
 // Runs the event loop for a while, so that what is pending (exposure, late datagrams, paint)
@@ -127,7 +148,7 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
     AppState state;
     RecordingBoxes boxes;
     QEventLoop loop;
-    WatchedDialog dialog(state, boxes, devices, loop);
+    WatchedDialog dialog(state, boxes, loop);
     dialog.show();
     Settle(std::chrono::milliseconds(50));
 
@@ -136,6 +157,8 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
         sample.failure = "the window has no Search button";
         return sample;
     }
+    const int expectedRows = static_cast<int>(devices);
+    dialog.arm([&] { return dialog.deviceList()->topLevelItemCount() >= expectedRows; });
     QTimer::singleShot(patience, &loop, &QEventLoop::quit);
     const double cpuBefore = ThreadCpuMilliseconds();
     search->click();
@@ -156,6 +179,85 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
     sample.failure = boxes.shown.toStdString();
     dialog.shutDownNetwork();
     return sample;
+}
+
+} // namespace ktr::bench
+
+namespace ktr::bench {
+namespace {
+
+constexpr std::string_view kReadLine = "读取网络参数成功！";
+
+} // namespace
+
+ReadSample TimeFloorRead(const MacAddress &device, std::chrono::milliseconds patience)
+{
+    ReadSample sample;
+    RawUdpClient client;
+    sample.failure = client.open(kLabPc0);
+    if (!sample.failure.empty())
+        return sample;
+    const Clock::time_point sentAt = Clock::now();
+    sample.complete = client.exchange(EncodeReadNetworkRequest(device), patience, 1).size() == 1;
+    sample.milliseconds = Milliseconds(Clock::now() - sentAt);
+    return sample;
+}
+
+std::vector<ReadSample> TimeWindowReads(int reads, std::chrono::milliseconds patience)
+{
+    std::vector<ReadSample> samples;
+    AppState state;
+    RecordingBoxes boxes;
+    QEventLoop loop;
+    WatchedDialog dialog(state, boxes, loop);
+    dialog.show();
+    Settle(std::chrono::milliseconds(50));
+    ReadSample failed;
+    auto *search = qobject_cast<QPushButton *>(FindControl(dialog, ids::kSearch));
+    if (search == nullptr) {
+        failed.failure = "the window has no Search button";
+        return {failed};
+    }
+    dialog.arm([&] { return dialog.deviceList()->topLevelItemCount() >= 1; });
+    QTimer::singleShot(patience, &loop, &QEventLoop::quit);
+    search->click();
+    loop.exec();
+    QTreeWidget *list = dialog.deviceList();
+    if (list->topLevelItemCount() < 1) {
+        failed.failure = "the search listed no device";
+        return {failed};
+    }
+    for (int read = 0; read < reads; ++read) {
+        // A quiet frame before each read, so that its reply is shown the moment it is taken.
+        Settle(std::chrono::milliseconds(40));
+        list->setCurrentItem(list->topLevelItem(0));
+        // The read starts the message text afresh: "读取参数..." until the reply comes.
+        dialog.arm([&] { return state.messageText.text().find(kReadLine) != std::string::npos; });
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timeout.start(patience);
+        const double cpuBefore = ThreadCpuMilliseconds();
+        Clock::time_point clickAt;
+        QTimer::singleShot(0, &dialog, [&] {
+            clickAt = Clock::now();
+            dialog.OnDblclkDeviceList();
+        });
+        loop.exec();
+        ReadSample sample;
+        if (const auto doneAt = dialog.doneAt())
+            sample.fromClickMilliseconds = Milliseconds(*doneAt - clickAt);
+        sample.cpuMilliseconds = ThreadCpuMilliseconds() - cpuBefore;
+        sample.datagramEvents = dialog.datagramEvents();
+        if (const auto elapsed = dialog.elapsed()) {
+            sample.milliseconds = Milliseconds(*elapsed);
+            sample.complete = true;
+        }
+        sample.failure = boxes.shown.toStdString();
+        samples.push_back(sample);
+    }
+    dialog.shutDownNetwork();
+    return samples;
 }
 
 } // namespace ktr::bench

@@ -1,9 +1,12 @@
-// One timed search on the lab: through a bare receive loop (the floor) and through the window.
+// Timed searches and reads on the lab: through a bare client (the floor) and through the window.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
+
+#include "link/frame.h"
 
 namespace ktr::bench {
 
@@ -31,5 +34,28 @@ SearchSample TimeFloorSearch(std::size_t devices, std::chrono::milliseconds pati
 // the event loop until the device list holds `devices` rows or the patience ran out. The window
 // and all its sockets are gone when it returns.
 SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds patience);
+
+struct ReadSample
+{
+    // From the read request leaving to the reply taken in (floor), or to the page filled and
+    // "读取网络参数成功！" shown (window); meaningless unless complete.
+    double milliseconds = 0;
+    bool complete = false;
+    // Window only: the same from the double-click, before the request is sent.
+    double fromClickMilliseconds = 0;
+    // Window only: CPU time of the window's thread from the double-click to the page filled,
+    // and the events that brought datagrams to the window meanwhile.
+    double cpuMilliseconds = 0;
+    int datagramEvents = 0;
+    std::string failure;
+};
+
+// Sends one network read from the lab PC's first address through a bare client and waits for
+// the reply.
+ReadSample TimeFloorRead(const MacAddress &device, std::chrono::milliseconds patience);
+
+// Opens the tool's main window, searches, then double-clicks the first device `reads` times,
+// each after a quiet moment, timing each read to its page filled and shown.
+std::vector<ReadSample> TimeWindowReads(int reads, std::chrono::milliseconds patience);
 
 } // namespace ktr::bench

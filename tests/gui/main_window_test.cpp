@@ -240,6 +240,10 @@ TEST_F(MessageAreaTest, LettersTypedIntoTheAreaAreGoneOnceTheNextReplyIsShown)
 
     receive(SearchReply());
     EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
+    // The typing is gone for good: undo has nothing left to bring back or take out.
+    EXPECT_FALSE(area->document()->isUndoAvailable());
+    QTest::keySequence(area, QKeySequence::Undo);
+    EXPECT_EQ(messageAreaText(), "搜索...\n搜索到设备\n");
 }
 
 TEST_F(MessageAreaTest, ANewTextReplacesTheShownOneWhateverItsLength)
