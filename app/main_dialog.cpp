@@ -416,10 +416,21 @@ void MainDialog::dispatchDatagram(const Bytes &datagram)
 
 bool MainDialog::takeDatagrams()
 {
-    const std::vector<Bytes> datagrams = inbox_.take();
-    for (const Bytes &datagram : datagrams)
-        dispatchDatagram(datagram);
-    return !datagrams.empty();
+    // A burst is taken to its end before anything is shown: what arrives while the taken ones
+    // are dispatched is taken too, so a handful of replies is shown together at once instead of
+    // the rest waiting for the frame's end. A take that finds datagrams is always followed by
+    // another at the frame's end, which may end the frames.
+    // A long burst is shown frame by frame all the same.
+    const auto deadline = std::chrono::steady_clock::now() + kFrame;
+    bool took = false;
+    for (std::vector<Bytes> batch = inbox_.take(); !batch.empty(); batch = inbox_.takeMore()) {
+        took = true;
+        for (const Bytes &datagram : batch)
+            dispatchDatagram(datagram);
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+    }
+    return took;
 }
 
 void MainDialog::repliesDispatched()

@@ -23,4 +23,12 @@ std::vector<Bytes> DatagramInbox::take()
     return taken;
 }
 
+std::vector<Bytes> DatagramInbox::takeMore()
+{
+    std::vector<Bytes> taken;
+    const std::lock_guard lock(mutex_);
+    taken.swap(queued_);
+    return taken;
+}
+
 } // namespace ktr

@@ -20,6 +20,9 @@ public:
     // datagrams the taker is counted on to take again; one that finds none ends that, and the
     // next put asks for a wake again.
     [[nodiscard]] std::vector<Bytes> take();
+    // Window thread, after a take that found datagrams: what came since, leaving the taker
+    // counted on to take again even when there is nothing (a burst dispatched to its end).
+    [[nodiscard]] std::vector<Bytes> takeMore();
 
 private:
     std::mutex mutex_;

@@ -42,9 +42,13 @@ TEST(KTR_INBOX_SUITE, AWakeIsAskedForOnlyAfterAQuietSpell)
     // It found datagrams, so it takes again at its frame's end; no wake meanwhile.
     EXPECT_FALSE(inbox.put(Numbered(3)));
     EXPECT_EQ(inbox.take().size(), 1u);
+    // Taking more of a burst never ends the frames, even when nothing came.
+    EXPECT_TRUE(inbox.takeMore().empty());
+    EXPECT_FALSE(inbox.put(Numbered(4)));
+    EXPECT_EQ(inbox.takeMore().size(), 1u);
     // A take that finds nothing ends the frames; the next datagram wakes it again.
     EXPECT_TRUE(inbox.take().empty());
-    EXPECT_TRUE(inbox.put(Numbered(4)));
+    EXPECT_TRUE(inbox.put(Numbered(5)));
 }
 
 // The window's side as it runs: it sleeps until woken, then takes once per frame until a take
