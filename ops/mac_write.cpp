@@ -16,10 +16,12 @@ void OnWriteMac(Ui &ui)
         ui.shell.refreshMessages();
         return;
     }
-    // Addressed to the device's current MAC: the selection keeps it until the next double-click.
+    // Addressed to the device's current MAC; once the device answers to the new one, the
+    // selection follows it.
     if (SendWithProgress(ui, EncodeWriteMacRequest(ui.state.SelectedDeviceMac, *newMac),
                          "写入MAC地址...") > 0)
-        StartVerification(ui, RestartingWrite::Mac, *newMac, ui.state.LastNetworkBlock);
+        StartVerification(ui, RestartingWrite::Mac, ui.state.SelectedDeviceMac, *newMac,
+                          ui.state.LastNetworkBlock);
 }
 
 } // namespace ktr

@@ -78,7 +78,7 @@ void OnConfigureNetwork(Ui &ui)
     OverlayNetworkValues(*values, block);
     const MacAddress &mac = ui.state.SelectedDeviceMac;
     if (SendThenReport(ui, EncodeWriteNetworkRequest(mac, block.bytes()), "设置参数... ") > 0)
-        StartVerification(ui, RestartingWrite::NetworkSettings, mac, block);
+        StartVerification(ui, RestartingWrite::NetworkSettings, mac, mac, block);
 }
 
 } // namespace ktr

@@ -66,13 +66,13 @@ void AwaitReply(Ui &ui, PendingRequest request, int sent)
         ui.state.pending.addSent(std::move(request), ui.state.clock());
 }
 
-void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &readMac,
-                       const NetworkBlock &written)
+void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &sentTo,
+                       const MacAddress &readMac, const NetworkBlock &written)
 {
     AppState &state = ui.state;
     RemoveVerification(state, readMac);
     const WriteVerification &v =
-        state.verifications.emplace_back(kind, readMac, written, state.clock());
+        state.verifications.emplace_back(kind, readMac, written, state.clock(), sentTo);
     state.pending.add(v.readRequest());
 }
 
@@ -90,6 +90,10 @@ void ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read)
     if (v == nullptr)
         return;
     ReportVerifiedRead(state.messageText, *v, v->onRead(read), read);
+    // The device now answers only to its new MAC: the commands follow it there instead of
+    // going to a MAC nobody answers any more.
+    if (v->kind() == RestartingWrite::Mac && state.SelectedDeviceMac == v->sentTo())
+        state.SelectedDeviceMac = v->readMac();
     RemoveVerification(state, mac);
 }
 

@@ -26,9 +26,10 @@ PendingRequest AwaitFromDevice(const MacAddress &mac, Awaited awaited, Purpose p
 // nothing.
 void AwaitReply(Ui &ui, PendingRequest request, int sent);
 
-// The check of a write that restarts the device is started once the write went out.
-void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &readMac,
-                       const NetworkBlock &written);
+// The check of a write that restarts the device is started once the write went out: the write
+// was addressed to sentTo, the device answers to readMac after the restart.
+void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &sentTo,
+                       const MacAddress &readMac, const NetworkBlock &written);
 // The check under way for the device that answers to this MAC, if any.
 const WriteVerification *VerificationOf(const AppState &state, const MacAddress &mac);
 

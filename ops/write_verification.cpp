@@ -50,8 +50,10 @@ std::vector<FieldDifference> DifferingFields(const NetworkBlock &written, const 
 }
 
 WriteVerification::WriteVerification(RestartingWrite kind, const MacAddress &readMac,
-                                     const NetworkBlock &written, SteadyTime writtenAt)
+                                     const NetworkBlock &written, SteadyTime writtenAt,
+                                     std::optional<MacAddress> sentTo)
     : kind_(kind)
+    , sentTo_(sentTo)
     , readMac_(readMac)
     , written_(written)
     , writtenAt_(writtenAt)

@@ -3,6 +3,7 @@
 // says whether they took effect, which fields differ, or that the device did not come back.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,13 @@ class WriteVerification
 {
 public:
     // readMac: the MAC the device answers to after the restart (the new one for a MAC write).
-    // written: the settings sent; compared only for a network settings write.
+    // written: the settings sent; compared only for a network settings write. sentTo: the MAC
+    // the write was addressed to, when someone is to follow the device to its new MAC.
     WriteVerification(RestartingWrite kind, const MacAddress &readMac, const NetworkBlock &written,
-                      SteadyTime writtenAt);
+                      SteadyTime writtenAt, std::optional<MacAddress> sentTo = std::nullopt);
 
     RestartingWrite kind() const { return kind_; }
+    const std::optional<MacAddress> &sentTo() const { return sentTo_; }
     const MacAddress &readMac() const { return readMac_; }
     // While true a read of this device would go unanswered.
     bool restarting(SteadyTime now) const { return now < writtenAt_ + kRestartWait; }
@@ -61,6 +64,7 @@ public:
 
 private:
     RestartingWrite kind_;
+    std::optional<MacAddress> sentTo_;
     MacAddress readMac_;
     NetworkBlock written_;
     SteadyTime writtenAt_;

@@ -137,6 +137,10 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     ASSERT_TRUE(waitForMessage("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答", 5s))
         << messages().toStdString();
     EXPECT_TRUE(sim.waitForLine("read-network -> reply", 1s));
+    // The next command goes to the MAC the device now answers to.
+    showTab(1);
+    click(deviceControl(ids::kReadDeviceBlock));
+    EXPECT_TRUE(waitForMessage("读取设备参数成功！", 4s)) << messages().toStdString();
 }
 
 TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)

@@ -255,8 +255,11 @@ TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
     EXPECT_EQ(lastSent(), EncodeReadNetworkRequest(newMac));
     deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     EXPECT_THAT(area(), Not(HasSubstr("MAC地址已改为"))) << "the old MAC does not count";
+    EXPECT_EQ(h.state.SelectedDeviceMac, kDevice0);
     deliver(NetworkReplyFrom(newMac, Settings(0xC0A8000Au, 3000)));
     EXPECT_THAT(area(), HasSubstr("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答\r\n"));
+    // The commands now go where the device answers.
+    EXPECT_EQ(h.state.SelectedDeviceMac, newMac);
 
     OnWriteMac(h.ui);
     waitFor(kVerifyGiveUp);
