@@ -61,11 +61,10 @@ Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
 constexpr int kFrameCheckMs = 50;
 constexpr int kFrameChecks = 60;
 
-// One frame of a 60 Hz display: replies that come within it are shown together at its end.
-constexpr std::chrono::milliseconds kFrame{16};
-// Replies that keep coming for longer than this are shown ten times a second instead: each
+// Replies that keep coming for longer than this (longer than the burst of answers to one
+// search) are shown ten times a second instead: each
 // showing repaints the whole list, and nobody reads rows arriving by the thousand per second.
-constexpr std::chrono::milliseconds kBriefStream{250};
+constexpr std::chrono::milliseconds kBriefStream{1000};
 constexpr std::chrono::milliseconds kLongStreamFrame{100};
 
 QString FromUtf8(std::string_view text)
@@ -246,7 +245,14 @@ void MainDialog::startNetwork()
                     QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
                                                 Qt::HighEventPriority);
             },
-            TraceDroppedDatagrams);
+            TraceDroppedDatagrams,
+            // When a burst of replies ends within a frame, what it left in the inbox is shown
+            // then rather than at the frame's end.
+            [this] {
+                if (inbox_.holdsDatagrams())
+                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
+                                                Qt::HighEventPriority);
+            });
         TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());
     }
     const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
@@ -395,8 +401,15 @@ bool MainDialog::event(QEvent *event)
         return true;
     }
     if (event->type() == DatagramsWaitingEvent::kType) {
-        if (takeDatagrams())
-            repliesDispatched();
+        if (takeDatagrams()) {
+            // Woken within a frame, the replies stopped coming: shown now while the pacer
+            // allows it.
+            if (replyFrame_.isActive() && !dispatchingDatagram_ &&
+                showPacer_.mayShowEarly(std::chrono::steady_clock::now()))
+                showReplies();
+            else
+                repliesDispatched();
+        }
         return true;
     }
     return QDialog::event(event);
@@ -421,7 +434,7 @@ bool MainDialog::takeDatagrams()
     // the rest waiting for the frame's end. A take that finds datagrams is always followed by
     // another at the frame's end, which may end the frames.
     // A long burst is shown frame by frame all the same.
-    const auto deadline = std::chrono::steady_clock::now() + kFrame;
+    const auto deadline = std::chrono::steady_clock::now() + kReplyFrame;
     bool took = false;
     for (std::vector<Bytes> batch = inbox_.take(); !batch.empty(); batch = inbox_.takeMore()) {
         took = true;
@@ -441,7 +454,7 @@ void MainDialog::repliesDispatched()
         return;
     showReplies();
     streamStart_ = std::chrono::steady_clock::now();
-    replyFrame_.start(kFrame);
+    replyFrame_.start(kReplyFrame);
 }
 
 void MainDialog::endReplyFrame()
@@ -452,7 +465,7 @@ void MainDialog::endReplyFrame()
     // woken by the next.
     if (took || shown) {
         const bool brief = std::chrono::steady_clock::now() - streamStart_ < kBriefStream;
-        replyFrame_.start(brief ? kFrame : kLongStreamFrame);
+        replyFrame_.start(brief ? kReplyFrame : kLongStreamFrame);
     }
 }
 
@@ -469,8 +482,10 @@ bool MainDialog::showReplies()
         messagesStale_ = false;
         messageWriter_->show(state_.messageText);
     }
-    if (rows || lines)
+    if (rows || lines) {
+        showPacer_.shown(std::chrono::steady_clock::now());
         emit repliesShown();
+    }
     return rows || lines;
 }
 

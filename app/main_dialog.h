@@ -2,6 +2,7 @@
 // the tab control with the two parameter pages - and the shell the commands talk to.
 #pragma once
 
+#include "app/show_pacer.h"
 #include "link/datagram_inbox.h"
 #include "link/endpoints.h"
 #include "link/receiver_thread.h"
@@ -161,10 +162,16 @@ private:
     // message area show them, once per frame: the first after a quiet frame at once, the rest
     // together at the end of the frame. A stream of replies longer than a moment gets longer
     // frames.
+    // One frame of a 60 Hz display: replies that come within it are shown together at its end.
+    static constexpr std::chrono::milliseconds kReplyFrame{16};
+    // Bursts that end within a frame are shown at once, up to this many times in a row.
+    static constexpr double kEarlyShowings = 3;
     bool dispatchingDatagram_ = false;
     bool messagesStale_ = false;
     QTimer replyFrame_;
     std::chrono::steady_clock::time_point streamStart_;
+    ShowPacer showPacer_{kReplyFrame, kEarlyShowings};
+    std::chrono::steady_clock::time_point lastShown_;
 };
 
 } // namespace ktr

@@ -23,6 +23,12 @@ std::vector<Bytes> DatagramInbox::take()
     return taken;
 }
 
+bool DatagramInbox::holdsDatagrams()
+{
+    const std::lock_guard lock(mutex_);
+    return !queued_.empty();
+}
+
 std::vector<Bytes> DatagramInbox::takeMore()
 {
     std::vector<Bytes> taken;

@@ -23,6 +23,8 @@ public:
     // Window thread, after a take that found datagrams: what came since, leaving the taker
     // counted on to take again even when there is nothing (a burst dispatched to its end).
     [[nodiscard]] std::vector<Bytes> takeMore();
+    // Any thread: datagrams are waiting to be taken.
+    [[nodiscard]] bool holdsDatagrams();
 
 private:
     std::mutex mutex_;

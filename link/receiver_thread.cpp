@@ -27,9 +27,9 @@ namespace {
 using PollEntry = WSAPOLLFD;
 constexpr short kReadable = POLLRDNORM;
 
-int PollForever(std::vector<PollEntry> &entries)
+int Poll(std::vector<PollEntry> &entries, int timeoutMs)
 {
-    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), -1);
+    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
 }
 
 bool Interrupted()
@@ -40,9 +40,9 @@ bool Interrupted()
 using PollEntry = pollfd;
 constexpr short kReadable = POLLIN;
 
-int PollForever(std::vector<PollEntry> &entries)
+int Poll(std::vector<PollEntry> &entries, int timeoutMs)
 {
-    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), -1);
+    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), timeoutMs);
 }
 
 bool Interrupted()
@@ -146,6 +146,9 @@ struct ReceiverThread::Impl
     SocketHandle receiveSocket = kNoSocket;
     Deliver deliver;
     DropsGrew dropsGrew;
+    Quiet quiet;
+    // A datagram was delivered since the last quiet spell; the thread's own.
+    bool deliveredSinceQuiet = false;
     // The last drop count seen per socket; read and written by the thread only.
     std::vector<std::pair<SocketHandle, std::uint32_t>> dropsSeen;
     WakeChannel wake;
@@ -212,6 +215,7 @@ void ReceiverThread::Impl::drain(SocketHandle socket)
         case ReceiveStatus::Datagram:
             // An empty datagram carries nothing to decode.
             if (!r.datagram.data.empty()) {
+                deliveredSinceQuiet = true;
                 try {
                     deliver(std::move(r.datagram.data));
                 } catch (...) {
@@ -243,7 +247,19 @@ void ReceiverThread::Impl::run()
                 entries.push_back(PollEntry{s, kReadable, 0});
         }
 
-        if (PollForever(entries) < 0) {
+        // After a delivery, poll waits only until the datagrams count as stopped.
+        const bool awaitQuiet = quiet && deliveredSinceQuiet;
+        const int polled = Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
+        if (polled == 0) {
+            deliveredSinceQuiet = false;
+            try {
+                quiet();
+            } catch (...) {
+                // A report that fails loses only itself.
+            }
+            continue;
+        }
+        if (polled < 0) {
             if (Interrupted())
                 continue;
             // Out of resources: wait a little for them (or for stop) instead of spinning.
@@ -285,12 +301,14 @@ void ReceiverThread::Impl::run()
     }
 }
 
-ReceiverThread::ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew)
+ReceiverThread::ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew,
+                               Quiet quiet)
     : impl_(std::make_unique<Impl>())
 {
     impl_->receiveSocket = receiveSocket;
     impl_->deliver = std::move(deliver);
     impl_->dropsGrew = std::move(dropsGrew);
+    impl_->quiet = std::move(quiet);
     if (!impl_->wake.open())
         return;
     impl_->running = true;

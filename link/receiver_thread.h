@@ -2,6 +2,7 @@
 // whole and once, as its own copy.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,10 +25,15 @@ public:
     // with the drop counter on (UdpSocket::setDropCounter) report, and the system tells the count
     // with the next datagram that arrives after the drops.
     using DropsGrew = std::function<void(std::uint32_t added, std::uint32_t total)>;
+    // Called on the receiver thread once the datagrams stopped coming: no datagram for
+    // kQuietAfter after the last one delivered. Once per quiet spell; never while idle.
+    using Quiet = std::function<void()>;
+    static constexpr std::chrono::milliseconds kQuietAfter{1};
 
     // Starts the thread at once. It blocks in poll on the receive socket and on the sockets set
     // by setSlotSockets (unicast replies to a local address land on the slot bound to it).
-    ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew = {});
+    ReceiverThread(SocketHandle receiveSocket, Deliver deliver, DropsGrew dropsGrew = {},
+                   Quiet quiet = {});
     // Stops and joins the thread; no delivery happens after the destructor returns.
     ~ReceiverThread();
     ReceiverThread(const ReceiverThread &) = delete;

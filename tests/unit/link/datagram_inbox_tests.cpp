@@ -44,7 +44,9 @@ TEST(KTR_INBOX_SUITE, AWakeIsAskedForOnlyAfterAQuietSpell)
     EXPECT_EQ(inbox.take().size(), 1u);
     // Taking more of a burst never ends the frames, even when nothing came.
     EXPECT_TRUE(inbox.takeMore().empty());
+    EXPECT_FALSE(inbox.holdsDatagrams());
     EXPECT_FALSE(inbox.put(Numbered(4)));
+    EXPECT_TRUE(inbox.holdsDatagrams());
     EXPECT_EQ(inbox.takeMore().size(), 1u);
     // A take that finds nothing ends the frames; the next datagram wakes it again.
     EXPECT_TRUE(inbox.take().empty());

@@ -91,6 +91,30 @@ TEST_F(KTR_RECEIVER_SUITE, TwoDatagramsInQuickSuccessionArriveWholeAndOnce)
     EXPECT_THAT(sink.datagrams(), ElementsAre(first, second));
 }
 
+TEST_F(KTR_RECEIVER_SUITE, QuietIsToldOnceAfterEachSpellOfDatagramsAndNeverWhileIdle)
+{
+    // Three datagrams already queued: one spell, however the sender is scheduled.
+    for (std::uint8_t n = 1; n <= 3; ++n)
+        sendTo(receive, test::Pattern(10, n));
+    std::atomic<int> quiets{0};
+    std::atomic<std::size_t> deliveredAtQuiet{0};
+    ReceiverThread receiver(receive.handle(), collect(), {}, [&] {
+        deliveredAtQuiet = sink.size();
+        ++quiets;
+    });
+    ASSERT_TRUE(sink.waitFor(3));
+    std::this_thread::sleep_for(kQuiet);
+    EXPECT_EQ(quiets.load(), 1);
+    EXPECT_EQ(deliveredAtQuiet.load(), 3u) << "told after the spell, not within it";
+    std::this_thread::sleep_for(kQuiet);
+    EXPECT_EQ(quiets.load(), 1) << "nothing more came, so nothing more stopped coming";
+
+    sendTo(receive, test::Pattern(10, 4));
+    ASSERT_TRUE(sink.waitFor(4));
+    std::this_thread::sleep_for(kQuiet);
+    EXPECT_EQ(quiets.load(), 2);
+}
+
 TEST_F(KTR_RECEIVER_SUITE, DatagramsLongerThan1024BytesAreDroppedWhole)
 {
     // Sizes sent in this order; only 1 to 1024 bytes reach the window.
