@@ -1,6 +1,9 @@
-// What the window's start-up rests on: the one-copy lock and the application icon, whose
-// renderings are read only at the sizes asked for.
+// What the window's start-up rests on: the one-copy lock, the application icon, whose
+// renderings are read only at the sizes asked for, and the group boxes' frames, drawn without
+// loading the image-format plugins.
 #include "app/app_icon.h"
+#include "app/dialog_units.h"
+#include "app/group_box_style.h"
 #include "app/instance_lock.h"
 #include "res/resources.h"
 #include "res/string_table.h"
@@ -8,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QGroupBox>
 #include <QImage>
 #include <QLockFile>
 #include <QPixmap>
+#include <QStyle>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -96,6 +102,39 @@ TEST(AppIconTest, ShowsWhatAnIconOfAllItsRenderingsShowsAtEverySizeAndMode)
     EXPECT_NE(icon.pixmap(QSize(32, 32), QIcon::Disabled).toImage(),
               icon.pixmap(QSize(32, 32)).toImage());
     EXPECT_TRUE(LoadResourceIcon(4242).isNull());
+}
+
+bool ImagePluginsLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+}
+
+TEST(GroupBoxStyleTest, FramesLookAsFusionDrawsThemWithoutTheImagePlugins)
+{
+    if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
+        GTEST_SKIP() << "the frames are Fusion's only under Fusion";
+    const bool loadedBefore = ImagePluginsLoaded();
+    // A titled frame as on the pages, one without a title (it starts higher), a checkable one.
+    const std::pair<QString, bool> boxes[] = {
+        {QStringLiteral("服务器1"), false}, {QString(), false}, {QStringLiteral("本机信息"), true}};
+    const auto draw = [](const std::pair<QString, bool> &b, QStyle *style) {
+        QGroupBox box(b.first);
+        if (style != nullptr)
+            box.setStyle(style);
+        box.setCheckable(b.second);
+        box.setFont(DialogFont(QStringLiteral("宋体"), 9));
+        box.resize(170, 80);
+        return box.grab().toImage();
+    };
+    QList<QImage> ours;
+    for (const auto &b : boxes)
+        ours.append(draw(b, SharedGroupBoxStyle()));
+    if (!loadedBefore) {
+        EXPECT_FALSE(ImagePluginsLoaded());
+    }
+    for (qsizetype i = 0; i < ours.size(); ++i)
+        EXPECT_EQ(ours[i], draw(boxes[i], nullptr)) << "box " << i;
 }
 
 } // namespace
