@@ -1,7 +1,8 @@
 // What the window's start-up rests on: the one-copy lock, the application icon, whose
-// renderings are read only at the sizes asked for, and the group boxes' frames, drawn without
-// loading the image-format plugins.
+// renderings are read only at the sizes asked for, the group boxes' frames, drawn without
+// loading the image-format plugins, and the device page, built when first needed.
 #include "app/app_icon.h"
+#include "app/deferred_device_view.h"
 #include "app/dialog_units.h"
 #include "app/group_box_style.h"
 #include "app/instance_lock.h"
@@ -135,6 +136,68 @@ TEST(GroupBoxStyleTest, FramesLookAsFusionDrawsThemWithoutTheImagePlugins)
     }
     for (qsizetype i = 0; i < ours.size(); ++i)
         EXPECT_EQ(ours[i], draw(boxes[i], nullptr)) << "box " << i;
+}
+
+// The page's own view: what it shows, and where the focus went.
+class PageView : public DeviceView
+{
+public:
+    DeviceForm form() const override { return shown; }
+    void show(const DeviceForm &form) override
+    {
+        shown = form;
+        ++shows;
+    }
+    void focusField(std::string_view key) override { focused = key; }
+
+    DeviceForm shown;
+    int shows = 0;
+    std::string focused;
+};
+
+class DeferredDeviceViewTest : public ::testing::Test
+{
+protected:
+    DeferredDeviceView deferred{[this] {
+        ++builds;
+        auto view = std::make_unique<PageView>();
+        page = view.get();
+        return view;
+    }};
+    int builds = 0;
+    PageView *page = nullptr;
+};
+
+TEST_F(DeferredDeviceViewTest, WhatIsShownBeforeThePageExistsIsWhatThePageShowsFirst)
+{
+    DeviceForm first;
+    first.terminalAddress = "12345678";
+    DeviceForm second = first;
+    second.terminalAddress = "CAFE0001";
+    deferred.show(first);
+    deferred.show(second);
+    EXPECT_EQ(builds, 0) << "showing alone builds no page";
+    EXPECT_FALSE(deferred.isBuilt());
+
+    EXPECT_EQ(deferred.form(), second) << "reading builds the page and reads it";
+    ASSERT_EQ(builds, 1);
+    EXPECT_EQ(page->shows, 1) << "only the last form shown reaches the page";
+
+    DeviceForm third = second;
+    third.parity = 2;
+    deferred.show(third);
+    EXPECT_EQ(page->shown, third);
+    deferred.focusField("parity");
+    EXPECT_EQ(page->focused, "parity");
+    EXPECT_EQ(builds, 1) << "the page is built once";
+}
+
+TEST_F(DeferredDeviceViewTest, MovingTheFocusIntoThePageBuildsItWithNothingShownBefore)
+{
+    deferred.focusField("terminalAddress");
+    ASSERT_EQ(builds, 1);
+    EXPECT_EQ(page->shows, 0);
+    EXPECT_EQ(page->focused, "terminalAddress");
 }
 
 } // namespace
