@@ -1,10 +1,10 @@
 #include "app/group_box_style.h"
 
-#include <QCoreApplication>
+#include "app/shared_style.h"
+
 #include <QGroupBox>
 #include <QImageReader>
 #include <QPainter>
-#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
 #include <qdrawutil.h>
@@ -63,12 +63,7 @@ private:
 
 QStyle *SharedGroupBoxStyle()
 {
-    static QPointer<GroupBoxStyle> style;
-    if (style.isNull() && QCoreApplication::instance() != nullptr) {
-        style = new GroupBoxStyle;
-        style->setParent(QCoreApplication::instance());
-    }
-    return style.data();
+    return SharedStyle<GroupBoxStyle>();
 }
 
 } // namespace ktr
