@@ -1,11 +1,11 @@
 #include "app/config_app.h"
 
 #include "app/first_paint_probe.h"
+#include "app/instance_lock.h"
 #include "app/main_dialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLockFile>
 
 namespace ktr {
 
@@ -24,9 +24,9 @@ ConfigApp::ConfigApp(MessageBoxes *boxes)
 int ConfigApp::run()
 {
     // A second copy would share port 1901 with the first and take replies meant for it. The
-    // lock is released when the process ends, also when it dies (a stale lock is taken over).
-    QLockFile lock(InstanceLockPath());
-    if (!lock.tryLock(0)) {
+    // lock is released when the process ends, also when it dies.
+    const InstanceLock lock(InstanceLockPath());
+    if (!lock.isHeld()) {
         boxes_.show(
             nullptr,
             QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"),

@@ -4,6 +4,7 @@
 #include "app/app_icon.h"
 #include "app/control_ids.h"
 #include "app/datagram_event.h"
+#include "app/deferred_device_view.h"
 #include "app/device_page.h"
 #include "app/dialog_keys.h"
 #include "app/form_views.h"
@@ -138,7 +139,6 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     listAdapter_ = std::make_unique<TreeDeviceList>(*list_);
     ui_.emplace(Ui{state_, *this, *listAdapter_, *networkAdapter_, *deviceAdapter_});
     networkPage_->bind(*ui_);
-    devicePage_->bind(*ui_);
     auto *search = Control<QPushButton>(*this, ids::kSearch);
     connect(search, &QPushButton::clicked, this, &MainDialog::OnSearch);
     // Searching is the first step of every use; the help text that says how to go on is gone
@@ -210,15 +210,28 @@ void MainDialog::createPages()
     tabs_->tabBar()->addTab(QStringLiteral("网络参数"));
     tabs_->tabBar()->addTab(QStringLiteral("设备参数"));
     networkPage_ = new NetworkPage(tabs_);
-    devicePage_ = new DevicePage(tabs_);
-    const QRect placement = tabs_->pageRect();
-    networkPage_->setGeometry(placement);
-    devicePage_->setGeometry(placement);
+    networkPage_->setGeometry(tabs_->pageRect());
     networkPage_->show();
-    devicePage_->hide();
     tabs_->tabBar()->setCurrentIndex(0);
     networkAdapter_ = std::make_unique<WidgetNetworkView>(*networkPage_);
-    deviceAdapter_ = std::make_unique<WidgetDeviceView>(*devicePage_);
+    deviceAdapter_ = std::make_unique<DeferredDeviceView>([this] { return createDevicePage(); });
+}
+
+std::unique_ptr<DeviceView> MainDialog::createDevicePage()
+{
+    devicePage_ = new DevicePage(tabs_);
+    devicePage_->setGeometry(tabs_->pageRect());
+    devicePage_->hide();
+    if (ui_) {
+        devicePage_->bind(*ui_);
+    }
+    return std::make_unique<WidgetDeviceView>(*devicePage_);
+}
+
+DevicePage *MainDialog::devicePage()
+{
+    deviceAdapter_->view();
+    return devicePage_;
 }
 
 void MainDialog::startNetwork()
@@ -368,7 +381,7 @@ void MainDialog::noteDeviceBlockShown(int shownBefore)
     if (state_.deviceBlockMac == targetMac_ && !targetAddress_.isEmpty()) {
         device += QStringLiteral(" (%1)").arg(targetAddress_);
     }
-    devicePage_->showSource(device);
+    devicePage()->showSource(device);
 }
 
 void MainDialog::OnSelchangeTab()
@@ -376,11 +389,13 @@ void MainDialog::OnSelchangeTab()
     switch (tabs_->tabBar()->currentIndex()) {
     case 0:
         networkPage_->show();
-        devicePage_->hide();
+        if (deviceAdapter_->isBuilt()) {
+            devicePage_->hide();
+        }
         break;
     case 1:
         networkPage_->hide();
-        devicePage_->show();
+        devicePage()->show();
         break;
     default:
         break;

@@ -28,6 +28,7 @@ class QTreeWidget;
 
 namespace ktr {
 
+class DeferredDeviceView;
 class DevicePage;
 class MessageAreaWriter;
 class MessageBoxes;
@@ -36,7 +37,6 @@ class NetworkPage;
 class TabControl;
 class TreeDeviceList;
 class WidgetNetworkView;
-class WidgetDeviceView;
 
 // The four column widths of the device list for a client area this many pixels wide.
 std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth);
@@ -63,7 +63,8 @@ public:
 
     Ui &ui() { return *ui_; }
     NetworkPage *networkPage() const { return networkPage_; }
-    DevicePage *devicePage() const { return devicePage_; }
+    // The device page, built when first needed (its tab chosen, or a command using it).
+    DevicePage *devicePage();
     QTreeWidget *deviceList() const { return list_; }
     MultiLineEdit *messageArea() const { return messageArea_; }
     const MessageAreaWriter &messageWriter() const { return *messageWriter_; }
@@ -105,6 +106,7 @@ private:
     void setUpListColumns();
     void captureMessages();
     void createPages();
+    std::unique_ptr<DeviceView> createDevicePage();
     void startNetwork();
     void reportFailure(NetFailure failure, int osError);
     void dispatchDatagram(const Bytes &datagram);
@@ -143,7 +145,7 @@ private:
     HoverButton secondHoverButton_;
 
     std::unique_ptr<WidgetNetworkView> networkAdapter_;
-    std::unique_ptr<WidgetDeviceView> deviceAdapter_;
+    std::unique_ptr<DeferredDeviceView> deviceAdapter_;
     std::unique_ptr<TreeDeviceList> listAdapter_;
     std::optional<Ui> ui_;
 

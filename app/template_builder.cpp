@@ -1,6 +1,7 @@
 #include "app/template_builder.h"
 
 #include "app/app_icon.h"
+#include "app/group_box_style.h"
 #include "app/multi_line_edit.h"
 #include "app/tab_control.h"
 #include "app/template_combo_box.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVariant>
 
@@ -89,8 +91,12 @@ QWidget *CreateIcon(const ControlTemplate &c, QWidget &dialog, const QRect &pixe
 QWidget *CreateControl(const ControlTemplate &c, QWidget &dialog, const QRect &pixels)
 {
     switch (c.kind) {
-    case ControlKind::GroupBox:
-        return new QGroupBox(FromUtf8(c.text), &dialog);
+    case ControlKind::GroupBox: {
+        auto *box = new QGroupBox(FromUtf8(c.text), &dialog);
+        if (QStyle *style = SharedGroupBoxStyle())
+            box->setStyle(style);
+        return box;
+    }
     case ControlKind::Label: {
         auto *label = new QLabel(FromUtf8(c.text), &dialog);
         label->setTextFormat(Qt::PlainText);

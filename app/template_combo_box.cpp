@@ -1,8 +1,8 @@
 #include "app/template_combo_box.h"
 
+#include "app/shared_style.h"
+
 #include <QAccessibleWidget>
-#include <QCoreApplication>
-#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOptionComplex>
 
@@ -77,17 +77,6 @@ public:
     }
 };
 
-// One style for all template combos, owned by the application so that it outlives them.
-QStyle *SharedNarrowArrowStyle()
-{
-    static QPointer<NarrowArrowStyle> style;
-    if (style.isNull() && QCoreApplication::instance() != nullptr) {
-        style = new NarrowArrowStyle;
-        style->setParent(QCoreApplication::instance());
-    }
-    return style.data();
-}
-
 } // namespace
 
 int ComboArrowWidth(int fontHeight)
@@ -98,7 +87,7 @@ int ComboArrowWidth(int fontHeight)
 TemplateComboBox::TemplateComboBox(QWidget *parent)
     : QComboBox(parent)
 {
-    if (QStyle *style = SharedNarrowArrowStyle()) {
+    if (QStyle *style = SharedStyle<NarrowArrowStyle>()) {
         setStyle(style);
     }
 }

@@ -45,9 +45,13 @@ QList<int> IconResourceEdges(int id)
     initWidgetsResources();
     QList<int> edges;
     const QDir dir(QStringLiteral(":/icons/%1").arg(id));
-    for (const QString &name : dir.entryList({QStringLiteral("*.rgba")}, QDir::Files)) {
+    // Matched by hand: a name filter would compile a regular expression on every call.
+    const QLatin1String suffix(".rgba");
+    for (const QString &name : dir.entryList(QDir::Files)) {
+        if (!name.endsWith(suffix))
+            continue;
         bool number = false;
-        const int edge = QStringView(name).chopped(5).toInt(&number);
+        const int edge = QStringView(name).chopped(suffix.size()).toInt(&number);
         if (number && edge > 0)
             edges.append(edge);
     }

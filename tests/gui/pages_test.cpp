@@ -108,6 +108,24 @@ TEST_F(PageTest, SwitchingTabsKeepsTypedValuesOnBothPages)
     EXPECT_EQ(Text(deviceControl(ids::kBaudRate)), "4800");
 }
 
+TEST_F(PageTest, TheDevicePageIsBuiltWhenItsTabIsFirstChosenWithItsStartValues)
+{
+    EXPECT_EQ(dialog->findChild<DevicePage *>(), nullptr) << "not built for the first paint";
+    ClickTab(*dialog, 1);
+    auto *page = dialog->findChild<DevicePage *>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page, dialog->devicePage());
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_FALSE(dialog->networkPage()->isVisible());
+    EXPECT_EQ(page->geometry(), dialog->networkPage()->geometry());
+    EXPECT_EQ(Text(deviceControl(ids::kTerminalAddress)), "12345678");
+    EXPECT_EQ(page->findChild<QLabel *>(QStringLiteral("deviceSource"))->text(),
+              QStringLiteral("尚未读取设备参数，下面是默认值"));
+    ClickTab(*dialog, 0);
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_EQ(dialog->findChildren<DevicePage *>().size(), 1);
+}
+
 TEST_F(PageTest, DhcpGreysTheStaticAddressFieldsAndStaticIpEnablesThem)
 {
     auto *mode = qobject_cast<QComboBox *>(networkControl(ids::kIpMode));
