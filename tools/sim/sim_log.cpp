@@ -72,15 +72,16 @@ void SimLog::flush()
 
 void SimLog::writeLines()
 {
-    std::string text;
+    // The text's room is kept from one spell to the next: a large search makes megabytes.
+    text_.clear();
     for (Part &part : parts_) {
-        text += part.text;
+        text_ += part.text;
         if (part.later)
-            part.later(text);
+            part.later(text_);
     }
     parts_.clear();
     gathered_ = 0;
-    write(text);
+    write(text_);
 }
 
 void SimLog::write(const std::string &text)

@@ -46,6 +46,7 @@ private:
     std::FILE *out_;
     bool quiet_;
     std::vector<Part> parts_;
+    std::string text_;
     std::size_t gathered_ = 0;
     std::size_t requests_ = 0;
     std::size_t sent_ = 0;
