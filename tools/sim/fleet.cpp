@@ -116,6 +116,7 @@ Handling Fleet::handle(ByteView request, SimClock::time_point now, const EarlyOu
     }
     if (r.command == kCmdSearch) {
         // Many devices answer at once: their lines are left as notes, written after the replies.
+        std::size_t batch = kFirstBatch;
         for (const SimDevice &device : devices_) {
             SearchNote note{static_cast<std::uint32_t>(device.index), device.mac};
             if (!device.isRestarting(now)) {
@@ -126,8 +127,10 @@ Handling Fleet::handle(ByteView request, SimClock::time_point now, const EarlyOu
                 note.answered = true;
             }
             out.searched.push_back(note);
-            if (early && out.replies.size() >= kEarlyBatch)
+            if (early && out.replies.size() >= batch) {
                 early(out);
+                batch = kEarlyBatch;
+            }
         }
         return out;
     }

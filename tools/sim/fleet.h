@@ -72,7 +72,9 @@ using EarlyOutput = std::function<void(Handling &)>;
 class Fleet
 {
 public:
-    // A search hands its output to the early output after this many replies.
+    // A search hands its output to the early output after its first few replies, so that they
+    // leave at once, then after every batch of this many.
+    static constexpr std::size_t kFirstBatch = 16;
     static constexpr std::size_t kEarlyBatch = 256;
 
     explicit Fleet(const FleetOptions &options);

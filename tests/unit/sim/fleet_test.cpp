@@ -124,7 +124,7 @@ TEST(Fleet, RepliesComingBackAreNoRequestsButGarbageIs)
 
 TEST(Fleet, ALargeSearchHandsItsRepliesOnInOrderWhileItIsStillBuildingThem)
 {
-    constexpr std::size_t kDevices = 2 * Fleet::kEarlyBatch + 10;
+    constexpr std::size_t kDevices = Fleet::kFirstBatch + 2 * Fleet::kEarlyBatch + 10;
     Fleet fleet(Options(kDevices));
     std::vector<std::size_t> parts;
     std::vector<Outgoing> replies;
@@ -140,7 +140,8 @@ TEST(Fleet, ALargeSearchHandsItsRepliesOnInOrderWhileItIsStillBuildingThem)
     Handling rest = fleet.handle(EncodeSearchRequest(), kNow, take);
     take(rest);
 
-    EXPECT_EQ(parts, (std::vector<std::size_t>{Fleet::kEarlyBatch, Fleet::kEarlyBatch, 10}));
+    EXPECT_EQ(parts, (std::vector<std::size_t>{Fleet::kFirstBatch, Fleet::kEarlyBatch,
+                                               Fleet::kEarlyBatch, 10}));
     ASSERT_EQ(replies.size(), kDevices);
     EXPECT_EQ(lines, kDevices);
     for (std::size_t k = 0; k < kDevices; ++k)
