@@ -99,7 +99,7 @@ private:
         int copies = 1;
     };
     Treatment treatment(std::size_t index) const;
-    // The log line of a reply of size bytes (before any cut) treated so.
+    // The log line of a reply that left with size bytes (after any cut), treated so.
     std::string replyLine(std::string_view label, std::string_view what, std::size_t size,
                           bool tunnel, const Treatment &treated) const;
     void handleAddressed(SimDevice &device, std::uint8_t command, ByteView data,
