@@ -83,25 +83,37 @@ bool IsSearch(ktr::ByteView request)
     return std::equal(request.begin(), request.end(), search.begin(), search.end());
 }
 
+// Sends replies [first, last) by broadcast through the interface, a few hundred per call, each
+// call's addresses laid out just before it so that the first replies leave at once. Returns
+// how many were sent.
+std::size_t SendRange(ktr::SimSocket &socket, const std::vector<ktr::Bytes> &replies,
+                      std::size_t first, std::size_t last, int interfaceIndex)
+{
+    constexpr std::size_t kPerCall = 1024;
+    std::vector<ktr::AddressedDatagram> call;
+    call.reserve(kPerCall);
+    std::size_t sent = 0;
+    for (std::size_t start = first; start < last; start += kPerCall) {
+        call.clear();
+        for (std::size_t k = start; k < std::min(last, start + kPerCall); ++k)
+            call.push_back({replies[k], ktr::kBroadcastAddress, ktr::kPort, interfaceIndex});
+        sent += call.size() - socket.sendBatch(call).failed;
+    }
+    return sent;
+}
+
 std::size_t Answer(ktr::SimSocket &socket, const std::vector<ktr::Bytes> &replies,
                    int interfaceIndex, int spreadMs)
 {
-    std::vector<ktr::AddressedDatagram> all;
-    all.reserve(replies.size());
-    for (const ktr::Bytes &r : replies)
-        all.push_back({r, ktr::kBroadcastAddress, ktr::kPort, interfaceIndex});
-    const std::span<const ktr::AddressedDatagram> batch(all);
     if (spreadMs == 0)
-        return all.size() - socket.sendBatch(batch).failed;
+        return SendRange(socket, replies, 0, replies.size(), interfaceIndex);
     std::size_t sent = 0;
     const auto start = std::chrono::steady_clock::now();
     const auto slots = static_cast<std::size_t>(spreadMs);
     for (std::size_t slot = 0; slot < slots && !gStop; ++slot) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(slot));
-        const std::size_t first = all.size() * slot / slots;
-        const std::size_t last = all.size() * (slot + 1) / slots;
-        if (last > first)
-            sent += (last - first) - socket.sendBatch(batch.subspan(first, last - first)).failed;
+        sent += SendRange(socket, replies, replies.size() * slot / slots,
+                          replies.size() * (slot + 1) / slots, interfaceIndex);
     }
     return sent;
 }

@@ -319,6 +319,18 @@ TEST_F(SimLab, ThousandDevicesAnswerOneSearch)
     EXPECT_TRUE(sim_.waitForLines("search -> reply", 1000, 5s));
 }
 
+TEST_F(SimLab, QuietSummaryCountsTheSearchNotItsOwnRepliesComingBack)
+{
+    startSim(SimArgs(1000, {"--quiet"}));
+    EXPECT_EQ(client_.exchange(EncodeSearchRequest(), 10s, 1000).size(), 1000u);
+    ASSERT_TRUE(sim_.waitForLine("summary: ", 5s));
+    // The broadcast replies reach the simulator's own socket too; they are no requests.
+    std::this_thread::sleep_for(kSilenceWindow);
+    EXPECT_EQ(sim_.countLines("summary: 1 requests, 1000 replies sent"), 1u);
+    EXPECT_EQ(sim_.countLines("summary: "), 1u);
+    EXPECT_EQ(sim_.countLines("search ->"), 0u);
+}
+
 // --- Misbehaviour: each switch applied to device 1 of two --------------------------------
 
 struct MisbehaviourCase

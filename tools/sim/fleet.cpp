@@ -60,9 +60,14 @@ std::string Hex2(unsigned value)
     return text;
 }
 
+std::string DeviceLabel(std::size_t index, const MacAddress &mac)
+{
+    return "dev " + std::to_string(index) + " " + FormatMacDashed(mac);
+}
+
 std::string DeviceLabel(const SimDevice &device)
 {
-    return "dev " + std::to_string(device.index) + " " + FormatMacDashed(device.mac);
+    return DeviceLabel(device.index, device.mac);
 }
 
 } // namespace
@@ -103,22 +108,29 @@ Handling Fleet::handle(ByteView request, SimClock::time_point now, const EarlyOu
     const Request r = CheckRequest(request);
     if (!r.valid) {
         // Replies of devices (ours included, looped back) are no news worth a line.
-        if (request.empty() || request[0] != kReplyStart)
+        out.echo = !request.empty() && request[0] == kReplyStart;
+        if (!out.echo)
             out.lines.push_back("ignored " + std::to_string(request.size()) +
                                 " bytes: " + r.reason);
         return out;
     }
     if (r.command == kCmdSearch) {
+        // Many devices answer at once: their lines are left as notes, written after the replies.
+        std::size_t batch = kFirstBatch;
         for (const SimDevice &device : devices_) {
-            if (device.isRestarting(now)) {
-                out.lines.push_back(DeviceLabel(device) + " search ignored: restarting");
-                continue;
+            SearchNote note{static_cast<std::uint32_t>(device.index), device.mac};
+            if (!device.isRestarting(now)) {
+                const SearchReply reply{device.announcedIp(), replyMac(device), device.firmware,
+                                        kDeviceName};
+                note.replySize = static_cast<std::uint16_t>(
+                    deliver(device.index, EncodeSearchReply(reply), now, out));
+                note.answered = true;
             }
-            const SearchReply reply{device.announcedIp(), replyMac(device), device.firmware,
-                                    kDeviceName};
-            answer(device, "search", EncodeSearchReply(reply), now, out);
-            if (early && out.replies.size() >= kEarlyBatch)
+            out.searched.push_back(note);
+            if (early && out.replies.size() >= batch) {
                 early(out);
+                batch = kEarlyBatch;
+            }
         }
         return out;
     }
@@ -212,38 +224,77 @@ void Fleet::handleAddressed(SimDevice &device, std::uint8_t command, ByteView da
     out.lines.push_back(label + " ignored: payload too short");
 }
 
-void Fleet::answer(const SimDevice &device, std::string what, Bytes reply, SimClock::time_point now,
-                   Handling &out) const
+void Fleet::describeSearch(std::span<const SearchNote> notes, std::string &text) const
 {
-    const std::size_t k = device.index;
-    std::string line = DeviceLabel(device) + " " + what + " -> ";
-    if (options_.shortReply.contains(k)) {
-        reply.resize(reply.size() / 3);
+    for (const SearchNote &note : notes) {
+        const std::string label = DeviceLabel(note.index, note.mac);
+        if (note.answered)
+            text += replyLine(label, "search", note.replySize, false, treatment(note.index));
+        else
+            text += label + " search ignored: restarting";
+        text += '\n';
+    }
+}
+
+Fleet::Treatment Fleet::treatment(std::size_t index) const
+{
+    Treatment t;
+    t.cut = options_.shortReply.contains(index);
+    t.dropped = options_.drop.contains(index);
+    t.unicast = options_.unicast.contains(index);
+    t.delayed = options_.delay.contains(index);
+    t.wrongMac = options_.wrongMac.contains(index);
+    t.badCrc = options_.badCrc.contains(index);
+    t.copies = options_.duplicate.contains(index) ? 2 : 1;
+    return t;
+}
+
+std::string Fleet::replyLine(std::string_view label, std::string_view what, std::size_t size,
+                             bool tunnel, const Treatment &treated) const
+{
+    std::string line;
+    line.append(label).append(" ").append(what).append(" -> ");
+    if (treated.cut)
         line += "short ";
-    }
-    line += "reply " + std::to_string(reply.size()) + " bytes";
-    if (options_.drop.contains(k)) {
-        out.lines.push_back(line + " dropped");
-        return;
-    }
-    const Delivery delivery =
-        options_.unicast.contains(k) ? Delivery::Unicast : Delivery::Broadcast;
-    line += delivery == Delivery::Unicast ? " unicast" : " broadcast";
-    SimClock::time_point sendAt = now;
-    if (options_.delay.contains(k)) {
-        sendAt += options_.delayBy;
+    line += "reply " + std::to_string(size) + " bytes";
+    if (treated.dropped)
+        return line + " dropped";
+    line += treated.unicast ? " unicast" : " broadcast";
+    if (treated.delayed)
         line += " after " + std::to_string(options_.delayBy.count()) + " ms";
-    }
-    if (options_.wrongMac.contains(k))
+    if (treated.wrongMac)
         line += " with wrong MAC";
-    if (options_.badCrc.contains(k) && reply.size() > 3 && reply[3] == kCmdTunnel)
+    if (treated.badCrc && tunnel)
         line += " with bad CRC";
-    const int copies = options_.duplicate.contains(k) ? 2 : 1;
-    if (copies == 2)
+    if (treated.copies == 2)
         line += " twice";
-    for (int i = 0; i < copies; ++i)
+    return line;
+}
+
+void Fleet::answer(const SimDevice &device, std::string_view what, Bytes reply,
+                   SimClock::time_point now, Handling &out) const
+{
+    const bool tunnel = reply.size() > 3 && reply[3] == kCmdTunnel;
+    const std::size_t size = deliver(device.index, std::move(reply), now, out);
+    out.lines.push_back(
+        replyLine(DeviceLabel(device), what, size, tunnel, treatment(device.index)));
+}
+
+std::size_t Fleet::deliver(std::size_t index, Bytes reply, SimClock::time_point now,
+                           Handling &out) const
+{
+    const Treatment treated = treatment(index);
+    if (treated.cut)
+        reply.resize(reply.size() / 3);
+    const std::size_t size = reply.size();
+    if (treated.dropped)
+        return size;
+    const Delivery delivery = treated.unicast ? Delivery::Unicast : Delivery::Broadcast;
+    const SimClock::time_point sendAt = treated.delayed ? now + options_.delayBy : now;
+    for (int i = 1; i < treated.copies; ++i)
         out.replies.push_back(Outgoing{reply, delivery, sendAt});
-    out.lines.push_back(line);
+    out.replies.push_back(Outgoing{std::move(reply), delivery, sendAt});
+    return size;
 }
 
 MacAddress Fleet::replyMac(const SimDevice &device) const

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,34 +25,68 @@ struct Pending
 };
 using PendingReplies = std::multimap<ktr::SimClock::time_point, Pending>;
 
-// Sends the replies that are due, in one batch, oldest first.
-void SendDue(ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log)
+// The replies of one request, with where the request came from.
+struct Fresh
 {
-    const auto due = pending.upper_bound(ktr::SimClock::now());
-    if (due == pending.begin())
-        return;
+    std::span<ktr::Outgoing> replies;
+    std::uint32_t requester = 0;
+    int interfaceIndex = 0;
+
+    // Unicast replies go back to the requester, the others by broadcast.
+    std::uint32_t destination(const ktr::Outgoing &out) const
+    {
+        return out.delivery == ktr::Delivery::Unicast ? requester : ktr::kBroadcastAddress;
+    }
+};
+
+// Sends the replies that are due in one batch: the waiting ones whose time has come, oldest
+// first, then the fresh ones that need no waiting. Fresh replies for later wait their turn.
+void SendDue(ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log, Fresh fresh = {})
+{
+    const ktr::SimClock::time_point now = ktr::SimClock::now();
+    const auto due = pending.upper_bound(now);
     std::vector<ktr::AddressedDatagram> batch;
+    batch.reserve(fresh.replies.size());
     for (auto it = pending.begin(); it != due; ++it) {
         const Pending &p = it->second;
         batch.push_back({p.datagram, p.address, ktr::kPort, p.interfaceIndex});
     }
-    const ktr::BatchResult result = socket.sendBatch(batch);
-    if (result.failed > 0) {
-        std::fprintf(stderr, "ktr-sim: %zu of %zu replies not sent: %s\n", result.failed,
-                     batch.size(), std::strerror(result.lastError));
+    for (const ktr::Outgoing &out : fresh.replies) {
+        if (out.sendAt <= now)
+            batch.push_back(
+                {out.datagram, fresh.destination(out), ktr::kPort, fresh.interfaceIndex});
     }
-    log.repliesSent(batch.size() - result.failed, result.failed);
+    if (!batch.empty()) {
+        const ktr::BatchResult result = socket.sendBatch(batch);
+        if (result.failed > 0) {
+            std::fprintf(stderr, "ktr-sim: %zu of %zu replies not sent: %s\n", result.failed,
+                         batch.size(), std::strerror(result.lastError));
+        }
+        log.repliesSent(batch.size() - result.failed, result.failed);
+    }
     pending.erase(pending.begin(), due);
+    for (ktr::Outgoing &out : fresh.replies) {
+        if (out.sendAt > now)
+            pending.emplace(out.sendAt, Pending{std::move(out.datagram), fresh.destination(out),
+                                                fresh.interfaceIndex});
+    }
 }
 
-// Queues the replies of a request for their time, to the requester or by broadcast.
-void Schedule(ktr::Handling &handling, const ktr::ReceivedRequest &request, PendingReplies &pending)
+// Hands what a request produced so far to the network, then to the log.
+void Take(ktr::Handling &handling, const ktr::ReceivedRequest &request, const ktr::Fleet &fleet,
+          ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log)
 {
-    for (ktr::Outgoing &out : handling.replies) {
-        const std::uint32_t to =
-            out.delivery == ktr::Delivery::Unicast ? request.from : ktr::kBroadcastAddress;
-        pending.emplace(out.sendAt, Pending{std::move(out.datagram), to, request.interfaceIndex});
+    SendDue(socket, pending, log, {handling.replies, request.from, request.interfaceIndex});
+    log.request(handling.lines);
+    if (!handling.searched.empty()) {
+        const std::size_t bytes = handling.searched.size() * sizeof(ktr::SearchNote);
+        log.requestLater([&fleet, notes = std::move(handling.searched)](
+                             std::string &text) { fleet.describeSearch(notes, text); },
+                         bytes);
     }
+    handling.replies.clear();
+    handling.lines.clear();
+    handling.searched.clear();
 }
 
 int WaitMilliseconds(const PendingReplies &pending)
@@ -101,15 +136,12 @@ int main(int argc, char **argv)
                 break;
             // The replies leave before their log lines are even gathered.
             const auto take = [&](ktr::Handling &handling) {
-                Schedule(handling, *request, pending);
-                SendDue(socket, pending, log);
-                log.request(handling.lines);
-                handling.replies.clear();
-                handling.lines.clear();
+                Take(handling, *request, fleet, socket, pending, log);
             };
             ktr::Handling handling = fleet.handle(request->data, ktr::SimClock::now(), take);
             take(handling);
-            log.requestDone();
+            if (!handling.echo)
+                log.requestDone();
         }
         SendDue(socket, pending, log);
         // Nothing is waiting to be received: time to write the log.

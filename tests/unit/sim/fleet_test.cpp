@@ -38,12 +38,28 @@ Bytes TunnelWrite(const MacAddress &mac, const DeviceBlock &block)
     return EncodeTunnelRequest(mac, BuildTunnelFrame(kTunnelWriteBlock, EncodeDeviceBody(block)));
 }
 
+// The log lines a search's notes make, one per device.
+std::vector<std::string> SearchLines(const Fleet &fleet, const Handling &h)
+{
+    std::string text;
+    fleet.describeSearch(h.searched, text);
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
 TEST(Fleet, SearchGetsOneReplyPerDevice)
 {
     Fleet fleet(Options(3));
     const Handling h = fleet.handle(EncodeSearchRequest(), kNow);
     ASSERT_EQ(h.replies.size(), 3u);
-    ASSERT_EQ(h.lines.size(), 3u);
+    EXPECT_TRUE(h.lines.empty());
+    const std::vector<std::string> lines = SearchLines(fleet, h);
+    ASSERT_EQ(lines.size(), 3u);
     for (std::uint8_t k = 0; k < 3; ++k) {
         const Outgoing &out = h.replies[k];
         EXPECT_EQ(ClassifyDatagram(out.datagram).kind, DatagramKind::SearchReply);
@@ -54,29 +70,78 @@ TEST(Fleet, SearchGetsOneReplyPerDevice)
         EXPECT_EQ(out.delivery, Delivery::Broadcast);
         EXPECT_EQ(out.sendAt, kNow);
     }
-    EXPECT_EQ(h.lines[2], "dev 2 00-0E-EB-00-00-03 search -> reply " +
-                              std::to_string(h.replies[2].datagram.size()) + " bytes broadcast");
+    EXPECT_EQ(lines[2], "dev 2 00-0E-EB-00-00-03 search -> reply " +
+                            std::to_string(h.replies[2].datagram.size()) + " bytes broadcast");
+}
+
+TEST(Fleet, SearchLinesMadeLaterTellWhatEachDeviceDidThen)
+{
+    FleetOptions options = Options(8);
+    options.drop = *DeviceSet::parse("0");
+    options.shortReply = *DeviceSet::parse("1");
+    options.unicast = *DeviceSet::parse("2");
+    options.delay = *DeviceSet::parse("3");
+    options.delayBy = 700ms;
+    options.wrongMac = *DeviceSet::parse("4");
+    options.duplicate = *DeviceSet::parse("5");
+    options.badCrc = DeviceSet::all(); // tunnel frames only: no search reply has one
+    Fleet fleet(options);
+    fleet.handle(EncodeFactoryResetRequest(DeviceMac(6)), kNow - 1s);
+    const Handling h = fleet.handle(EncodeSearchRequest(), kNow);
+    // A MAC change after the search does not rewrite what the search saw.
+    const MacAddress renamed{0x00, 0x0E, 0xEB, 0x00, 0x01, 0x00};
+    fleet.handle(EncodeWriteMacRequest(DeviceMac(7), renamed), kNow);
+
+    EXPECT_EQ(SearchLines(fleet, h),
+              (std::vector<std::string>{
+                  "dev 0 00-0E-EB-00-00-01 search -> reply 33 bytes dropped",
+                  "dev 1 00-0E-EB-00-00-02 search -> short reply 11 bytes broadcast",
+                  "dev 2 00-0E-EB-00-00-03 search -> reply 33 bytes unicast",
+                  "dev 3 00-0E-EB-00-00-04 search -> reply 33 bytes broadcast after 700 ms",
+                  "dev 4 00-0E-EB-00-00-05 search -> reply 33 bytes broadcast with wrong MAC",
+                  "dev 5 00-0E-EB-00-00-06 search -> reply 33 bytes broadcast twice",
+                  "dev 6 00-0E-EB-00-00-07 search ignored: restarting",
+                  "dev 7 00-0E-EB-00-00-08 search -> reply 33 bytes broadcast",
+              }));
+    // Dropped and restarting devices send nothing, the duplicating one twice.
+    EXPECT_EQ(h.replies.size(), 7u);
+}
+
+TEST(Fleet, RepliesComingBackAreNoRequestsButGarbageIs)
+{
+    Fleet fleet(Options(2));
+    const Handling echo =
+        fleet.handle(fleet.handle(EncodeSearchRequest(), kNow).replies[0].datagram, kNow);
+    EXPECT_TRUE(echo.echo);
+    EXPECT_TRUE(echo.lines.empty());
+    EXPECT_TRUE(echo.replies.empty());
+
+    const Handling garbage = fleet.handle(Bytes{0x00, 0x01, 0x02}, kNow);
+    EXPECT_FALSE(garbage.echo);
+    EXPECT_EQ(garbage.lines, std::vector<std::string>{"ignored 3 bytes: not a request"});
+    EXPECT_FALSE(fleet.handle(EncodeSearchRequest(), kNow).echo);
 }
 
 TEST(Fleet, ALargeSearchHandsItsRepliesOnInOrderWhileItIsStillBuildingThem)
 {
-    constexpr std::size_t kDevices = 2 * Fleet::kEarlyBatch + 10;
+    constexpr std::size_t kDevices = Fleet::kFirstBatch + 2 * Fleet::kEarlyBatch + 10;
     Fleet fleet(Options(kDevices));
     std::vector<std::size_t> parts;
     std::vector<Outgoing> replies;
     std::size_t lines = 0;
     const auto take = [&](Handling &h) {
         parts.push_back(h.replies.size());
-        EXPECT_EQ(h.lines.size(), h.replies.size());
-        lines += h.lines.size();
+        EXPECT_EQ(h.searched.size(), h.replies.size());
+        lines += h.searched.size();
         std::move(h.replies.begin(), h.replies.end(), std::back_inserter(replies));
         h.replies.clear();
-        h.lines.clear();
+        h.searched.clear();
     };
     Handling rest = fleet.handle(EncodeSearchRequest(), kNow, take);
     take(rest);
 
-    EXPECT_EQ(parts, (std::vector<std::size_t>{Fleet::kEarlyBatch, Fleet::kEarlyBatch, 10}));
+    EXPECT_EQ(parts, (std::vector<std::size_t>{Fleet::kFirstBatch, Fleet::kEarlyBatch,
+                                               Fleet::kEarlyBatch, 10}));
     ASSERT_EQ(replies.size(), kDevices);
     EXPECT_EQ(lines, kDevices);
     for (std::size_t k = 0; k < kDevices; ++k)

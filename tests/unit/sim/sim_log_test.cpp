@@ -49,10 +49,46 @@ TEST_F(SimLogTest, LinesWaitForTheIdleFlushAndAnnouncementsDoNot)
     EXPECT_TRUE(Written(file).ends_with("ignored 3 bytes: too short\nstopped\n"));
 }
 
+TEST_F(SimLogTest, LateLinesAreMadeAtTheFlushInTheirPlace)
+{
+    ASSERT_NE(file, nullptr);
+    SimLog log(file, false);
+    int made = 0;
+    log.request({"ignored 3 bytes: too short"});
+    log.requestLater(
+        [&made](std::string &text) {
+            ++made;
+            text += "dev 0 search -> reply 33 bytes broadcast\n";
+        },
+        16);
+    log.request({"ignored 4 bytes: too short"});
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(Written(file), "");
+
+    log.flush();
+    log.flush();
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(Written(file), "ignored 3 bytes: too short\n"
+                             "dev 0 search -> reply 33 bytes broadcast\n"
+                             "ignored 4 bytes: too short\n");
+}
+
+TEST_F(SimLogTest, ASpellThatGathersTooMuchWritesBeforeItsEnd)
+{
+    ASSERT_NE(file, nullptr);
+    SimLog log(file, false);
+    log.request({"first"});
+    log.requestLater([](std::string &text) { text += "second\n"; }, 5 * 1024 * 1024);
+    EXPECT_EQ(Written(file), "first\nsecond\n");
+    log.request({"third"});
+    EXPECT_EQ(Written(file), "first\nsecond\n");
+}
+
 TEST_F(SimLogTest, QuietWritesOneSummaryPerBusySpell)
 {
     ASSERT_NE(file, nullptr);
     SimLog log(file, true);
+    log.requestLater([](std::string &text) { text += "never made\n"; }, 16);
     log.request({"dev 0 search -> reply 33 bytes broadcast"});
     log.requestDone();
     log.request({"ignored 3 bytes: too short"});
