@@ -121,6 +121,14 @@ void Settle(std::chrono::milliseconds duration)
     loop.exec();
 }
 
+// Shows the window, lets it settle on the screen, and finds its Search button (null if none).
+QPushButton *ShowWithSearchButton(MainDialog &dialog)
+{
+    dialog.show();
+    Settle(std::chrono::milliseconds(50));
+    return qobject_cast<QPushButton *>(FindControl(dialog, ids::kSearch));
+}
+
 } // namespace
 
 SearchSample TimeFloorSearch(std::size_t devices, std::chrono::milliseconds patience)
@@ -149,10 +157,7 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
     RecordingBoxes boxes;
     QEventLoop loop;
     WatchedDialog dialog(state, boxes, loop);
-    dialog.show();
-    Settle(std::chrono::milliseconds(50));
-
-    auto *search = qobject_cast<QPushButton *>(FindControl(dialog, ids::kSearch));
+    QPushButton *search = ShowWithSearchButton(dialog);
     if (search == nullptr) {
         sample.failure = "the window has no Search button";
         return sample;
@@ -210,10 +215,8 @@ std::vector<ReadSample> TimeWindowReads(int reads, std::chrono::milliseconds pat
     RecordingBoxes boxes;
     QEventLoop loop;
     WatchedDialog dialog(state, boxes, loop);
-    dialog.show();
-    Settle(std::chrono::milliseconds(50));
     ReadSample failed;
-    auto *search = qobject_cast<QPushButton *>(FindControl(dialog, ids::kSearch));
+    QPushButton *search = ShowWithSearchButton(dialog);
     if (search == nullptr) {
         failed.failure = "the window has no Search button";
         return {failed};
