@@ -34,5 +34,6 @@ ctest --test-dir "$WIN" --output-on-failure "$@" || status=$?
 LOG=$WIN/Testing/Temporary/LastTest.log
 ran=$(grep -Eo '^\[==========\] [0-9]+ tests? from .* ran' "$LOG" | awk '{s += $2} END {print s + 0}')
 passed=$(grep -Eo '^\[  PASSED  \] [0-9]+ tests?' "$LOG" | awk '{s += $4} END {print s + 0}')
-echo "Windows unit tests under Wine: $passed of $ran passed"
+skipped=$(grep -Eo '^\[  SKIPPED \] [0-9]+ tests?' "$LOG" | awk '{s += $4} END {print s + 0}')
+echo "Windows unit tests under Wine: $passed of $ran passed, $skipped skipped"
 exit $status
