@@ -63,8 +63,8 @@ constexpr int kFrameCheckMs = 50;
 constexpr int kFrameChecks = 60;
 
 // Replies that keep coming for longer than this (longer than the burst of answers to one
-// search) are shown ten times a second instead: each
-// showing repaints the whole list, and nobody reads rows arriving by the thousand per second.
+// search) are shown ten times a second instead: each showing repaints the whole list, and
+// nobody reads rows arriving by the thousand per second.
 constexpr std::chrono::milliseconds kBriefStream{1000};
 constexpr std::chrono::milliseconds kLongStreamFrame{100};
 
