@@ -10,25 +10,20 @@
 #include <mswsock.h>
 #else
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include "link/pktinfo_receive.h"
 #endif
+
+#include "link/socket_poll.h"
 
 namespace ktr {
 namespace {
 
 #ifdef _WIN32
 constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-using PollEntry = WSAPOLLFD;
-constexpr short kReadable = POLLRDNORM;
-
-int Poll(std::vector<PollEntry> &entries, int timeoutMs)
-{
-    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
-}
 
 // Windows reports the destination address, which for a broadcast names no interface; the
 // interface index then leads to the adapter's first IPv4 address.
@@ -61,14 +56,6 @@ LPFN_WSARECVMSG RecvMsgFunction(SocketHandle socket)
                    sizeof function, &bytes, nullptr, nullptr) != 0)
         return nullptr;
     return function;
-}
-#else
-using PollEntry = pollfd;
-constexpr short kReadable = POLLIN;
-
-int Poll(std::vector<PollEntry> &entries, int timeoutMs)
-{
-    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), timeoutMs);
 }
 #endif
 

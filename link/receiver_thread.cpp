@@ -16,35 +16,20 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 #endif
+
+#include "link/socket_poll.h"
 
 namespace ktr {
 namespace {
 
 #ifdef _WIN32
-using PollEntry = WSAPOLLFD;
-constexpr short kReadable = POLLRDNORM;
-
-int Poll(std::vector<PollEntry> &entries, int timeoutMs)
-{
-    return ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
-}
-
 bool Interrupted()
 {
     return false;
 }
 #else
-using PollEntry = pollfd;
-constexpr short kReadable = POLLIN;
-
-int Poll(std::vector<PollEntry> &entries, int timeoutMs)
-{
-    return ::poll(entries.data(), static_cast<nfds_t>(entries.size()), timeoutMs);
-}
-
 bool Interrupted()
 {
     return errno == EINTR;
