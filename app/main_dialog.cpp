@@ -444,11 +444,10 @@ void MainDialog::dispatchDatagram(const Bytes &datagram)
 
 bool MainDialog::takeDatagrams()
 {
-    // A burst is taken to its end before anything is shown: what arrives while the taken ones
-    // are dispatched is taken too, so a handful of replies is shown together at once instead of
-    // the rest waiting for the frame's end. A take that finds datagrams is always followed by
-    // another at the frame's end, which may end the frames.
-    // A long burst is shown frame by frame all the same.
+    // A burst is taken to its end, for one frame at the most, before anything is shown: what
+    // arrives while the taken ones are dispatched is taken too, so a handful of replies is shown
+    // together at once instead of the rest waiting for the frame's end. A take that finds
+    // datagrams is always followed by another at the frame's end, which may end the frames.
     const auto deadline = std::chrono::steady_clock::now() + kReplyFrame;
     bool took = false;
     for (std::vector<Bytes> batch = inbox_.take(); !batch.empty(); batch = inbox_.takeMore()) {
