@@ -84,7 +84,7 @@ int EnableArrivalAddress(SocketHandle socket)
     return result == 0 ? 0 : LastSocketError();
 }
 
-ArrivalResult ReceiveWithArrival(SocketHandle socket)
+ArrivalResult ReceiveWithArrival(SocketHandle socket, ArrivalDetail detail)
 {
     // One byte more than the largest datagram, as in ReceiveDatagram: a datagram that fills it
     // was too long and is dropped whole.
@@ -121,7 +121,10 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket)
             IN_PKTINFO info{};
             std::memcpy(&info, WSA_CMSG_DATA(c), sizeof info);
             const std::uint32_t to = ntohl(info.ipi_addr.s_addr);
-            result.localAddress = to == kLimitedBroadcast ? AdapterAddress(info.ipi_ifindex) : to;
+            result.destination = to;
+            if (detail == ArrivalDetail::LocalAddress)
+                result.localAddress =
+                    to == kLimitedBroadcast ? AdapterAddress(info.ipi_ifindex) : to;
         }
     }
 #else
@@ -135,8 +138,11 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket)
     from = d.from;
     // The specific destination: for a broadcast, the host's address on the interface it came in
     // on.
-    if (d.info)
-        result.localAddress = ntohl(d.info->ipi_spec_dst.s_addr);
+    if (d.info) {
+        result.destination = ntohl(d.info->ipi_addr.s_addr);
+        if (detail == ArrivalDetail::LocalAddress)
+            result.localAddress = ntohl(d.info->ipi_spec_dst.s_addr);
+    }
 #endif
     if (size > kMaxDatagram) {
         r.status = ReceiveStatus::Oversized;

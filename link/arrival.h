@@ -20,12 +20,20 @@ struct ArrivalResult
 {
     ReceiveResult received;
     // The host's own address on the interface the datagram came in on, first octet most
-    // significant; 0 when the system did not say.
+    // significant; 0 when the system did not say or it was not asked for.
     std::uint32_t localAddress = 0;
+    // The address the datagram was sent to (a broadcast address for a broadcast); 0 when the
+    // system did not say.
+    std::uint32_t destination = 0;
 };
 
+// Whether ReceiveWithArrival works out localAddress. On Windows that takes a look at the adapter
+// list for every broadcast, which a caller that needs only the destination is spared.
+enum class ArrivalDetail { LocalAddress, DestinationOnly };
+
 // Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does.
-ArrivalResult ReceiveWithArrival(SocketHandle socket);
+ArrivalResult ReceiveWithArrival(SocketHandle socket,
+                                 ArrivalDetail detail = ArrivalDetail::LocalAddress);
 
 // Waits until at least one socket is readable or the timeout passed (a negative timeout waits
 // without end). Returns the indexes of the readable sockets; empty on time-out or error.

@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+#include "link/arrival.h"
+#include "link/slot_copies.h"
 #include "link/socket_poll.h"
 
 namespace ktr {
@@ -149,21 +151,43 @@ struct ReceiverThread::Impl
     std::mutex joinMutex;
     std::thread thread;
 
+    // The slot sockets being read, each with the address it is bound to.
+    struct Slot
+    {
+        SocketHandle socket = kNoSocket;
+        std::uint32_t address = 0;
+    };
+
+    // A slot socket as the thread reads it: with the destination of each datagram reported, so
+    // that the copies of broadcasts (CountsOnSlot) can be told apart.
+    static Slot TakeUpSlot(SocketHandle socket);
+
     void run();
     void drain(SocketHandle socket);
+    void drainSlot(const Slot &slot);
+    void hand(Bytes datagram);
     void noteDrops(SocketHandle socket, std::uint32_t total);
     // Takes up a new slot set or a stop request; true when the thread is to end.
-    bool takeRequests(std::vector<SocketHandle> &slots, bool &slotsChanged);
+    bool takeRequests(std::vector<Slot> &slots, bool &slotsChanged);
 };
 
-bool ReceiverThread::Impl::takeRequests(std::vector<SocketHandle> &slots, bool &slotsChanged)
+ReceiverThread::Impl::Slot ReceiverThread::Impl::TakeUpSlot(SocketHandle socket)
+{
+    (void)EnableArrivalAddress(socket); // without it every datagram counts, as on Linux
+    const auto name = LocalName(socket);
+    return {socket, name ? name->address : 0};
+}
+
+bool ReceiverThread::Impl::takeRequests(std::vector<Slot> &slots, bool &slotsChanged)
 {
     std::lock_guard lock(mutex);
     if (stopRequested)
         return true;
     slotsChanged = requestedGeneration != appliedGeneration;
     if (slotsChanged) {
-        slots = requested;
+        slots.clear();
+        for (SocketHandle s : requested)
+            slots.push_back(s == kNoSocket ? Slot{} : TakeUpSlot(s));
         appliedGeneration = requestedGeneration;
         changed.notify_all();
     }
@@ -198,15 +222,7 @@ void ReceiverThread::Impl::drain(SocketHandle socket)
             noteDrops(socket, *r.dropped);
         switch (r.status) {
         case ReceiveStatus::Datagram:
-            // An empty datagram carries nothing to decode.
-            if (!r.datagram.data.empty()) {
-                deliveredSinceQuiet = true;
-                try {
-                    deliver(std::move(r.datagram.data));
-                } catch (...) {
-                    // Must not leave the thread; only this datagram is lost.
-                }
-            }
+            hand(std::move(r.datagram.data));
             break;
         case ReceiveStatus::Oversized:
             break;
@@ -217,19 +233,50 @@ void ReceiverThread::Impl::drain(SocketHandle socket)
     }
 }
 
+void ReceiverThread::Impl::drainSlot(const Slot &slot)
+{
+    for (int i = 0; i < kDrainBatch; ++i) {
+        ArrivalResult r = ReceiveWithArrival(slot.socket, ArrivalDetail::DestinationOnly);
+        switch (r.received.status) {
+        case ReceiveStatus::Datagram:
+            if (CountsOnSlot(r.destination, slot.address))
+                hand(std::move(r.received.datagram.data));
+            break;
+        case ReceiveStatus::Oversized:
+            break;
+        case ReceiveStatus::NothingWaiting:
+        case ReceiveStatus::Failed:
+            return;
+        }
+    }
+}
+
+void ReceiverThread::Impl::hand(Bytes datagram)
+{
+    // An empty datagram carries nothing to decode.
+    if (datagram.empty())
+        return;
+    deliveredSinceQuiet = true;
+    try {
+        deliver(std::move(datagram));
+    } catch (...) {
+        // Must not leave the thread; only this datagram is lost.
+    }
+}
+
 void ReceiverThread::Impl::run()
 {
     bool readReceiveSocket = receiveSocket != kNoSocket;
-    std::vector<SocketHandle> slots;
+    std::vector<Slot> slots;
     std::vector<PollEntry> entries;
     for (;;) {
         entries.clear();
         entries.push_back(PollEntry{wake.pollHandle(), kReadable, 0});
         if (readReceiveSocket)
             entries.push_back(PollEntry{receiveSocket, kReadable, 0});
-        for (SocketHandle s : slots) {
-            if (s != kNoSocket)
-                entries.push_back(PollEntry{s, kReadable, 0});
+        for (const Slot &s : slots) {
+            if (s.socket != kNoSocket)
+                entries.push_back(PollEntry{s.socket, kReadable, 0});
         }
 
         // After a delivery, poll waits only until the datagrams count as stopped.
@@ -270,18 +317,23 @@ void ReceiverThread::Impl::run()
             const PollEntry &e = entries[i];
             if (e.revents == 0)
                 continue;
+            const auto handle = static_cast<SocketHandle>(e.fd);
             if (e.revents & POLLNVAL) {
                 // Closed behind our back: stop polling it rather than spin on it.
-                const auto handle = static_cast<SocketHandle>(e.fd);
                 if (readReceiveSocket && handle == receiveSocket)
                     readReceiveSocket = false;
-                for (SocketHandle &s : slots) {
-                    if (s == handle)
-                        s = kNoSocket;
+                for (Slot &s : slots) {
+                    if (s.socket == handle)
+                        s.socket = kNoSocket;
                 }
                 continue;
             }
-            drain(static_cast<SocketHandle>(e.fd));
+            const auto slot = std::find_if(slots.begin(), slots.end(),
+                                           [&](const Slot &s) { return s.socket == handle; });
+            if ((readReceiveSocket && handle == receiveSocket) || slot == slots.end())
+                drain(handle);
+            else
+                drainSlot(*slot);
         }
     }
 }

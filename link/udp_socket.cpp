@@ -325,12 +325,17 @@ int UdpSocket::receiveBufferSize() const
 
 std::optional<UdpSocket::Name> UdpSocket::localName() const
 {
+    return LocalName(handle_);
+}
+
+std::optional<UdpSocket::Name> LocalName(SocketHandle socket)
+{
     sockaddr_in a{};
     AddressLength length = sizeof a;
-    if (::getsockname(handle_, reinterpret_cast<sockaddr *>(&a), &length) != 0 ||
+    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&a), &length) != 0 ||
         a.sin_family != AF_INET)
         return std::nullopt;
-    return Name{ntohl(a.sin_addr.s_addr), ntohs(a.sin_port)};
+    return UdpSocket::Name{ntohl(a.sin_addr.s_addr), ntohs(a.sin_port)};
 }
 
 std::optional<UdpSocket::Received> UdpSocket::tryReceive()

@@ -113,6 +113,10 @@ struct ReceiveResult
 // reads sockets it does not own, and UdpSocket::tryReceive.
 ReceiveResult ReceiveDatagram(SocketHandle socket);
 
+// The address and port the socket is bound to; serves UdpSocket::localName and the receiver
+// thread, which reads sockets it does not own.
+std::optional<UdpSocket::Name> LocalName(SocketHandle socket);
+
 // Waits until a datagram is waiting on the socket or the time is up (negative: no limit).
 // True when one is waiting. Serves the simulator's loop and the socket tests on every system.
 bool WaitReadable(SocketHandle socket, int timeoutMs);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "link/arrival.h"
+#include "link/slot_copies.h"
 #include "ops/text_convert.h"
 #include "res/texts/failure_texts.h"
 
@@ -107,6 +108,9 @@ void Session::drain(SocketHandle socket, std::uint32_t socketAddress)
             continue;
         if (r.received.status != ReceiveStatus::Datagram)
             return;
+        // A slot socket (socketAddress set) may hold a second copy of a broadcast.
+        if (socketAddress != 0 && !CountsOnSlot(r.destination, socketAddress))
+            continue;
         Reply reply{std::move(r.received.datagram.data), r.received.datagram.from,
                     r.localAddress != 0 ? r.localAddress : socketAddress};
         // Our own broadcasts come back to the receive socket; they are neither traced nor

@@ -52,6 +52,7 @@ public:
     std::optional<Reply> receive(Clock::time_point deadline);
 
 private:
+    // socketAddress: the address a slot socket is bound to; 0 for the receive socket.
     void drain(SocketHandle socket, std::uint32_t socketAddress);
     bool isOwnEcho(const Reply &datagram) const;
 

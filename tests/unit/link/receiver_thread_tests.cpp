@@ -222,6 +222,30 @@ TEST_F(KTR_RECEIVER_SUITE, UnicastToALocalAddressIsReadFromItsSlotSocket)
     EXPECT_THAT(sink.datagrams(), ::testing::UnorderedElementsAre(unicast, toWildcard));
 }
 
+// Windows hands a broadcast to the receive socket and again to the slot socket of the interface
+// it came in on. Linux does the same for two sockets bound to 0.0.0.0 on one port, which stands in
+// for it here: the broadcast is handed over once, from the receive socket, while a unicast reply
+// on a slot socket bound to its own address still counts.
+TEST_F(KTR_RECEIVER_SUITE, BroadcastReachingASlotSocketTooIsHandedOverOnce)
+{
+    const std::uint16_t port = test::PortOf(test::BoundSocket(0));
+    UdpSocket wildcard = test::BoundSocket(0, port, true);
+    UdpSocket broadcastSlot = test::BoundSocket(0, port, true);
+    UdpSocket unicastSlot = test::BoundSocket(Loopback(2), port, true);
+    ASSERT_EQ(sender.setBroadcast(true), 0);
+
+    ReceiverThread receiver(wildcard.handle(), collect());
+    receiver.setSlotSockets({broadcastSlot.handle(), unicastSlot.handle()});
+    const Bytes broadcast = test::Pattern(50, 4);
+    const Bytes unicast = test::Pattern(60, 5);
+    ASSERT_EQ(sender.sendTo(broadcast, 0x7FFFFFFFu, port), 0); // 127.255.255.255
+    ASSERT_EQ(sender.sendTo(unicast, Loopback(2), port), 0);
+
+    ASSERT_TRUE(sink.waitFor(2));
+    std::this_thread::sleep_for(kQuiet);
+    EXPECT_THAT(sink.datagrams(), ::testing::UnorderedElementsAre(broadcast, unicast));
+}
+
 TEST_F(KTR_RECEIVER_SUITE, SlotSocketsLeftOutAreNoLongerReadOnceTheCallReturns)
 {
     UdpSocket slot = test::BoundSocket(Loopback(1));
