@@ -3,7 +3,9 @@
 #include <QFile>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX // MinGW's C++ headers define it already
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <cerrno>

@@ -45,7 +45,9 @@
 #include <chrono>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX // MinGW's C++ headers define it already
 #define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 

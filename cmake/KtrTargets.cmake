@@ -115,3 +115,29 @@ function(ktr_add_icons)
     set_source_files_properties(${sources} PROPERTIES SKIP_AUTOGEN ON)
     set(${I_QRC}_SOURCES ${sources} PARENT_SCOPE)
 endfunction()
+
+# ktr_add_windows_icon(OUTPUT file.ico SVG icon.svg SIZES s1 s2 ...)
+# Renders the SVG at each edge length (rsvg-convert) and packs the renderings into a Windows icon
+# file (ktr_icon_file, run through the emulator in a cross build) for a resource script.
+function(ktr_add_windows_icon)
+    cmake_parse_arguments(I "" "OUTPUT;SVG" "SIZES" ${ARGN})
+    find_program(KTR_RSVG_CONVERT rsvg-convert REQUIRED)
+    cmake_path(ABSOLUTE_PATH I_SVG BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    cmake_path(GET I_OUTPUT PARENT_PATH dir)
+    cmake_path(GET I_OUTPUT STEM stem)
+    set(renders "")
+    set(commands "")
+    foreach(edge IN LISTS I_SIZES)
+        set(png ${dir}/${stem}-${edge}.png)
+        list(APPEND renders ${png})
+        list(APPEND commands
+             COMMAND ${KTR_RSVG_CONVERT} --width=${edge} --height=${edge} --output=${png} ${I_SVG})
+    endforeach()
+    add_custom_command(OUTPUT ${I_OUTPUT}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+        ${commands}
+        COMMAND ktr_icon_file ${I_OUTPUT} ${renders}
+        DEPENDS ${I_SVG} ktr_icon_file
+        COMMENT "Packing the Windows icon ${stem}"
+        VERBATIM)
+endfunction()

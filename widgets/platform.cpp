@@ -41,8 +41,18 @@ int GetOsCode()
         const bool nt = (packed & 0x80000000u) == 0;
         OSVERSIONINFOA info{};
         info.dwOSVersionInfoSize = sizeof(info);
+        // Deprecated, and wanted: it reports the version the program's manifest declares.
+#ifdef _MSC_VER
 #pragma warning(suppress : 4996)
-        if (!::GetVersionExA(&info))
+#else
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+        const BOOL known = ::GetVersionExA(&info);
+#ifndef _MSC_VER
+#pragma GCC diagnostic pop
+#endif
+        if (!known)
             return OsCodeFromVersion(nt, std::nullopt);
         return OsCodeFromVersion(nt, OsVersion{nt, info.dwMajorVersion, info.dwMinorVersion});
 #else

@@ -5,6 +5,10 @@
 #                                 hard links; the template itself is made by wineboot once)
 #   wine.sh run DIR PROGRAM ARGS  runs PROGRAM.exe with prefix DIR, in this network namespace
 #   wine.sh stop DIR              ends the Wine server of prefix DIR and what runs in it
+#   wine.sh display               starts a virtual X screen (Xvfb) on a free display number and
+#                                 prints the number and Xvfb's process id
+#   wine.sh cjk-font DIR          gives prefix DIR a Chinese font under the Song names the
+#                                 window asks for (SimSun, NSimSun, 宋体), as Windows has them
 #
 # Wine creates sockets in its server process, so a program's network is the namespace its
 # prefix's server started in: a prefix serves one namespace at a time.
@@ -51,6 +55,49 @@ run)
     wineserver --persistent=60 >/dev/null 2>&1 </dev/null || true
     wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
     exec wine "$@"
+    ;;
+display)
+    # Wine draws through X even for windows nobody sees. The socket files are shared with other
+    # network namespaces: a display number nobody holds.
+    command -v Xvfb >/dev/null || die "Xvfb is missing (scripts/setup installs xvfb)"
+    for n in $(seq 400 499); do
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        Xvfb ":$n" -screen 0 1400x900x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        pid=$!
+        for _ in $(seq 50); do
+            DISPLAY=:$n xdpyinfo >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+        DISPLAY=:$n xdpyinfo >/dev/null 2>&1 || die "Xvfb :$n did not start"
+        echo "$n $pid"
+        exit 0
+    done
+    die "no free display number"
+    ;;
+cjk-font)
+    # Wine has no SimSun. The window's texts are drawn in WenQuanYi Zen Hei (fonts-wqy-zenhei),
+    # put into the prefix's font folder and named by Wine's font replacements as the Song faces,
+    # so that the window gets the face it asks for first, as it does on Windows. The product is
+    # left as it is: what Windows gets does not change.
+    dir=$(realpath -m "$2")
+    [[ -f $dir/system.reg ]] || die "no Wine prefix in $dir (wine.sh prefix $dir)"
+    [[ -f $dir/.ktr-cjk-font ]] && exit 0
+    font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
+    [[ -f $font ]] || die "$font is missing (scripts/setup installs fonts-wqy-zenhei)"
+    mkdir -p "$dir/drive_c/windows/Fonts"
+    cp "$font" "$dir/drive_c/windows/Fonts/"
+    reg=$dir/drive_c/ktr-cjk-font.reg
+    {
+        printf '\xff\xfe'
+        printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+            '"SimSun"="WenQuanYi Zen Hei"' '"NSimSun"="WenQuanYi Zen Hei"' \
+            '"宋体"="WenQuanYi Zen Hei"' '"新宋体"="WenQuanYi Zen Hei"' | iconv -f UTF-8 -t UTF-16LE
+    } >"$reg"
+    WINEPREFIX=$dir wine regedit /S 'C:\ktr-cjk-font.reg' >/dev/null 2>&1 </dev/null ||
+        die "regedit could not take the font replacements"
+    WINEPREFIX=$dir wineserver --wait
+    touch "$dir/.ktr-cjk-font"
     ;;
 stop)
     dir=$(realpath -m "$2")
