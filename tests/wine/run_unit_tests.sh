@@ -5,8 +5,7 @@
 # socket tests bind port 1901 on loopback addresses, the window's on that one interface; nothing
 # may reach the machine's network), a virtual X screen (Wine makes every window, Qt's hidden
 # message windows too, through its X display driver), a Wine prefix under the build folder with a
-# CJK font, and
-# one Wine server kept alive for the whole run, so each test start is quick.
+# CJK font, and one Wine server kept alive for the whole run, so each test start is quick.
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)

@@ -2,7 +2,8 @@
 # Wine for the Windows builds of the tests: prefixes under the build folder and program runs.
 #
 #   wine.sh prefix DIR            makes the Wine prefix DIR (a copy of DIR/../template made by
-#                                 hard links; the template itself is made by wineboot once)
+#                                 hard links, the registry files copied; the template itself is
+#                                 made by wineboot once)
 #   wine.sh run DIR PROGRAM ARGS  runs PROGRAM.exe with prefix DIR, in this network namespace
 #   wine.sh stop DIR              ends the Wine server of prefix DIR and what runs in it
 #   wine.sh display               starts a virtual X screen (Xvfb) on a free display number and
@@ -42,6 +43,12 @@ prefix)
     if [[ ! -f $dir/system.reg ]]; then
         rm -rf "$dir"
         cp -al "$(dirname "$dir")/template" "$dir"
+        # Wine rewrites its registry files in place: each prefix gets copies of its own, or a
+        # program's registry entries (an installer's) would land in the template and in every
+        # other prefix.
+        for reg in "$dir"/*.reg; do
+            cp --remove-destination "$(dirname "$dir")/template/$(basename "$reg")" "$reg"
+        done
     fi
     ;;
 run)
