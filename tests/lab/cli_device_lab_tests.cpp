@@ -53,13 +53,6 @@ std::string NewValue(const FormField<Form> &field, const std::string &current, i
     return {};
 }
 
-std::string WriteFile(const std::string &name, const std::string &text)
-{
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path) << text;
-    return path;
-}
-
 class CliDeviceLab : public CliLab
 {
 protected:
@@ -69,20 +62,7 @@ protected:
         ASSERT_EQ(sim_.start(Sim(devices, "192.168.0.10", kMac0, extra)), "");
     }
     // Writes a simulated device took (answered lines; "ignored" ones changed nothing).
-    std::size_t writes() const
-    {
-        std::size_t count = 0;
-        for (const std::string &line : sim_.lines()) {
-            const bool write = line.find("write-network") != std::string::npos ||
-                               line.find("tunnel write") != std::string::npos ||
-                               line.find("write-mac") != std::string::npos ||
-                               line.find("factory-reset") != std::string::npos;
-            if (write && line.find(" -> ") != std::string::npos &&
-                line.find("ignored") == std::string::npos)
-                ++count;
-        }
-        return count;
-    }
+    std::size_t writes() const { return TakenWrites(sim_); }
 };
 
 TEST_F(CliDeviceLab, EveryFieldSetIsReadBackAsSet)

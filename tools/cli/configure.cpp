@@ -114,6 +114,8 @@ int ExitCodeOf(Outcome outcome)
         return kExitNoAnswer;
     case Outcome::Differs:
         return kExitFailed;
+    case Outcome::Interrupted:
+        return kExitInterrupted;
     }
     return kExitFailed;
 }
@@ -135,6 +137,8 @@ std::string OutcomeText(Outcome outcome)
         return "未恢复";
     case Outcome::Differs:
         return "未生效";
+    case Outcome::Interrupted:
+        return "中断";
     }
     return {};
 }
@@ -156,6 +160,8 @@ std::string OutcomeKey(Outcome outcome)
         return "not_back";
     case Outcome::Differs:
         return "failed";
+    case Outcome::Interrupted:
+        return "interrupted";
     }
     return {};
 }

@@ -14,6 +14,7 @@
 #include "tools/cli/device_io.h"
 #include "tools/cli/exit_codes.h"
 #include "tools/cli/plan.h"
+#include "tools/cli/strict_json.h"
 #include "tools/cli/text_table.h"
 
 namespace ktr::cli {
@@ -78,6 +79,7 @@ void PrintResult(const DeviceResult &result)
     case Outcome::Refused:
     case Outcome::NoAnswer:
     case Outcome::NotBack:
+    case Outcome::Interrupted:
         std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
         break;
     }
@@ -188,10 +190,10 @@ Result<nlohmann::ordered_json, std::string> ReadJsonFile(const std::string &path
         return Fail("无法打开 " + path);
     std::stringstream text;
     text << in.rdbuf();
-    nlohmann::ordered_json json = nlohmann::ordered_json::parse(text.str(), nullptr, false);
-    if (json.is_discarded())
-        return Fail(path + " 不是有效的JSON");
-    return json;
+    auto json = ParseStrictJson(text.str());
+    if (!json)
+        return Fail(path + ": " + json.error());
+    return json.value();
 }
 
 int RunGet(const GlobalOptions &global, const DeviceOptions &options)

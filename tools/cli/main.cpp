@@ -21,9 +21,10 @@ constexpr const char *kExitCodes = R"(退出码:
   1  写入没有生效: 设备读回的值与写入的不同
   2  命令行或参数值错误, 没有发送任何数据
   3  没有搜索到设备, 或计划中没有设备
-  4  设备没有应答, 或重启后没有恢复
+  4  设备没有应答, 或重启后没有恢复; 或计划的搜索结果不一致
   5  没有可用的网络接口, 或套接字无法打开
-  6  批量操作中部分设备失败)";
+  6  批量操作中部分设备失败
+  130  apply 被 Ctrl+C 中断 (列出已处理的设备和正在配置的设备))";
 
 // --interface: a dotted IPv4 address of this host.
 CLI::Validator InterfaceAddress()

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace ktr::cli {
@@ -37,6 +38,28 @@ std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::mi
     while (auto reply = session.receive(deadline))
         replies.push_back(std::move(*reply));
     return MergeSearchReplies(replies);
+}
+
+std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit)
+{
+    const auto macs = [](const std::vector<FoundDevice> &devices) {
+        std::set<MacAddress> set;
+        for (const FoundDevice &d : devices)
+            set.insert(d.reply.mac);
+        return set;
+    };
+    AgreedSearch result;
+    std::set<MacAddress> previous;
+    while (result.searches < limit && !result.agreed) {
+        auto found = search();
+        if (!found)
+            return std::nullopt;
+        std::set<MacAddress> heard = macs(*found);
+        result.agreed = ++result.searches > 1 && heard == previous;
+        result.devices = std::move(*found);
+        previous = std::move(heard);
+    }
+    return result;
 }
 
 } // namespace ktr::cli
