@@ -109,7 +109,7 @@ std::optional<VerificationResult> WriteVerification::onRead(const NetworkBlock &
 std::optional<VerificationResult> WriteVerification::onReadBack(const NetworkBlock &read,
                                                                 SteadyTime now)
 {
-    const bool windowOpen = now < writtenAt_ + kVerifyGiveUp;
+    const bool windowOpen = now < windowEnd();
     switch (kind_) {
     case RestartingWrite::NetworkSettings: {
         std::vector<FieldDifference> differences = DifferingFields(written_, read);

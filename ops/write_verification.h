@@ -70,6 +70,10 @@ public:
     RestartingWrite kind() const { return kind_; }
     const MacAddress &sentTo() const { return sentTo_; }
     const MacAddress &readMac() const { return readMac_; }
+    const NetworkBlock &written() const { return written_; }
+    const std::optional<NetworkBlock> &before() const { return before_; }
+    // Until then an answer with the record from before the write is no verdict.
+    SteadyTime windowEnd() const { return writtenAt_ + kVerifyGiveUp; }
     // The MAC whose answer the check waits for now: readMac, then, for a MAC write, the old one.
     const MacAddress &awaitedMac() const;
     // The read the check waits on next, for the caller to register; re-reads of the restarting
