@@ -1,6 +1,7 @@
 // Steps the user's commands share: the progress line around a request, and a write refused.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "link/frame.h"
@@ -18,6 +19,10 @@ int SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine);
 int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine);
 // Adds the nothing-sent line when a request left through no endpoint.
 void SayIfNothingSent(Ui &ui, int sent);
+
+// The device's network record as last read from it; nullopt when the record held is another
+// device's or none was read.
+std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &mac);
 
 // A write that did not pass its checks: one box naming the field, then the focus in that field
 // so the user can correct it. Nothing is sent and nothing else changes.
