@@ -122,7 +122,7 @@ TEST_F(CliApplyLab, AmbiguousPlansExitTwoWithNothingWritten)
 TEST_F(CliApplyLab, AllFoundWithARangeKeepsEveryDeviceAtItsAddress)
 {
     constexpr int kDevices = 400;
-    start(kDevices, {});
+    start(kDevices, {"--unicast"});
     const std::string plan =
         WriteFile("range.json", R"({"all_found": {"subnet_mask": "255.255.0.0"},
                           "static_ip_range": "10.30.0.1-10.30.1.200"})");
@@ -170,6 +170,24 @@ TEST_F(CliApplyLab, AllFoundWithARangeKeepsEveryDeviceAtItsAddress)
     for (const auto &[mac, result] : configured)
         moved += withNew.at(mac) != Result("unchanged", result.second);
     EXPECT_EQ(moved, 0u) << "devices configured before were written again";
+}
+
+// A receive queue far too small for the replies of a search: the list may be short, so a plan
+// for every device found writes nothing and says why.
+TEST_F(CliApplyLab, RepliesDroppedDuringThePlansSearchesStopTheRunBeforeAnyWrite)
+{
+    start(2000, {"--unicast"});
+    const std::string plan = WriteFile(
+        "dropped.json", R"({"all_found": {}, "static_ip_range": "10.50.0.1-10.50.9.250"})");
+    ASSERT_EQ(setenv("KTR_RECEIVE_QUEUE_BYTES", "4096", 1), 0);
+    const CliRun run = RunCli({"apply", plan}, {}, 120s);
+    unsetenv("KTR_RECEIVE_QUEUE_BYTES");
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, ::testing::ContainsRegex("系统丢弃了 [1-9][0-9]* 个应答"));
+    EXPECT_THAT(run.err, HasSubstr("没有写入任何设备"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_THAT(AddressedRequests(sim_), ::testing::IsEmpty());
 }
 
 TEST_F(CliApplyLab, CtrlCPrintsWhatWasDoneMarksTheDevicesInFlightAndExits130)

@@ -1,5 +1,6 @@
 // ktr-cli apply: a plan for many devices, configured concurrently, with a report per device.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -50,6 +51,14 @@ Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const Appl
     if (!search) {
         std::cerr << "ktr-cli: 搜索请求没有发出\n";
         return Fail(int{kExitNetwork});
+    }
+    // Replies the system dropped may be devices missing from the list, whichever searches
+    // agreed: settings for every device found, and the free addresses of a range, cannot be
+    // worked out from it.
+    if (const std::uint64_t dropped = session.droppedReplies(); dropped > 0) {
+        std::cerr << "ktr-cli: 搜索时接收队列已满, 系统丢弃了 " << dropped
+                  << " 个应答: 设备列表可能不全, 没有写入任何设备\n";
+        return Fail(int{kExitNoAnswer});
     }
     if (!search->agreed) {
         std::cerr << "ktr-cli: " << search->searches
@@ -175,6 +184,11 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
         std::fflush(nullptr);
         std::_Exit(kExitInterrupted);
     }
+    // Each result rests on an answer the device gave, so a reply lost here shows as a device
+    // that did not answer; the count tells why.
+    if (const std::uint64_t dropped = session.droppedReplies(); dropped > 0)
+        std::cerr << "ktr-cli: 配置时接收队列已满, 系统丢弃了 " << dropped
+                  << " 个应答: 没有应答的设备可再运行一次计划\n";
     std::cerr << "共 " << report.results.size() << " 台设备, 成功 " << good << " 台, 失败 "
               << report.results.size() - good << " 台\n";
     return good == report.results.size() ? kExitOk : kExitSomeFailed;
