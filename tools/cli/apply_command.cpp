@@ -43,11 +43,15 @@ bool CheckPlan(const Plan &plan, const std::string &file)
     return true;
 }
 
-// The devices on the LAN, from searches that agree; the exit code after saying what failed.
-Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const ApplyOptions &options)
+// The devices on the LAN; the exit code after saying what failed. Settings for every device
+// found need searches that agree, since the plan's devices are the ones heard; a plan naming
+// its devices searches once, for the addresses in use.
+Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const Plan &plan,
+                                                    const ApplyOptions &options)
 {
+    const bool mustAgree = plan.allFound.has_value();
     const auto search = SearchUntilAgreed([&] { return Search(session, options.searchWait); },
-                                          kAgreeingSearchLimit);
+                                          mustAgree ? kAgreeingSearchLimit : 1);
     if (!search) {
         std::cerr << "ktr-cli: 搜索请求没有发出\n";
         return Fail(int{kExitNetwork});
@@ -60,7 +64,7 @@ Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const Appl
                   << " 个应答: 设备列表可能不全, 没有写入任何设备\n";
         return Fail(int{kExitNoAnswer});
     }
-    if (!search->agreed) {
+    if (mustAgree && !search->agreed) {
         std::cerr << "ktr-cli: " << search->searches
                   << " 次搜索中没有连续两次找到相同的设备 (最后一次 " << search->devices.size()
                   << " 台), 结果不可靠, 没有写入任何设备\n";
@@ -135,7 +139,7 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
         return kExitNetwork;
     std::vector<SearchReply> found;
     if (PlanNeedsSearch(plan.value())) {
-        auto searched = SearchForPlan(session, options);
+        auto searched = SearchForPlan(session, plan.value(), options);
         if (!searched)
             return searched.error();
         found = std::move(searched.value());
