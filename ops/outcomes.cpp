@@ -94,6 +94,8 @@ void ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read)
     // going to a MAC nobody answers any more.
     if (v->kind() == RestartingWrite::Mac && state.SelectedDeviceMac == v->sentTo())
         state.SelectedDeviceMac = v->readMac();
+    if (v->kind() == RestartingWrite::Mac && state.networkBlockMac == v->sentTo())
+        state.networkBlockMac = v->readMac();
     RemoveVerification(state, mac);
 }
 

@@ -19,6 +19,7 @@ void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
             return;
     }
     ShowNetworkBlock(ui, block);
+    state.networkBlockMac = taken.key.mac;
     state.messageText.appendLine("读取网络参数成功！");
 }
 

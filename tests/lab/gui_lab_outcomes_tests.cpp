@@ -143,6 +143,36 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     EXPECT_TRUE(waitForMessage("读取设备参数成功！", 4s)) << messages().toStdString();
 }
 
+TEST_F(OutcomesLab, AMacWriteToAnotherListedDevicesMacIsRefusedAndNothingSent)
+{
+    startSim(2);
+    searchFor(2);
+    doubleClickRow(rowOf("000EEB000001"));
+    ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    typeOver(networkControl(ids::kMacEdit), "00-0E-EB-00-00-02");
+    forgetRequests();
+    click(networkControl(ids::kWriteMac));
+    EXPECT_EQ(messages(), "新MAC地址00-0E-EB-00-00-02已被列表中的另一台设备（IP 192.168.0.11）"
+                          "使用，两台设备将无法区分，没有写入\n");
+    EXPECT_TRUE(requestsSeen().empty());
+    for (const std::string &line : sim.lines())
+        EXPECT_EQ(line.find("write-mac"), std::string::npos) << line;
+}
+
+TEST_F(OutcomesLab, AfterASearchWithNoDeviceReadTheWritesSendNothing)
+{
+    startSim(1);
+    searchFor(1);
+    boxes.answerYes = true;
+    forgetRequests();
+    for (const int id : {ids::kConfigureNetwork, ids::kLoadDefaults, ids::kWriteMac}) {
+        click(networkControl(id));
+        EXPECT_EQ(messages(), "请先搜索并双击列表中的设备\n") << id;
+    }
+    EXPECT_TRUE(requestsSeen().empty()) << "sent to the all-zero MAC";
+    EXPECT_TRUE(boxes.questions.empty());
+}
+
 TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
 {
     startSim(1);

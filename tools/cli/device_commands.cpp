@@ -6,6 +6,7 @@
 
 #include "ops/form_fields.h"
 #include "ops/frame_description.h"
+#include "ops/mac_guard.h"
 #include "ops/mac_text.h"
 #include "ops/text_convert.h"
 #include "tools/cli/arguments.h"
@@ -229,6 +230,22 @@ int RunSet(const GlobalOptions &global, const SetOptions &options)
 
 int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress &newMac)
 {
+    if (const auto refusal = CheckNewMac(mac, newMac)) {
+        std::cerr << "ktr-cli: " << MacRefusalText(*refusal, newMac) << '\n';
+        return kExitUsage;
+    }
+    // With no search behind it, the command asks the LAN itself: a read addressed to the new
+    // MAC must go unanswered (after its retry), or two devices would share one MAC.
+    const int free = WithExchange(global, [&](Exchange &exchange) {
+        if (!ReadNetwork(exchange, newMac))
+            return int{kExitOk};
+        std::cerr << "ktr-cli: "
+                  << MacRefusalText(MacRefusal::HeldByAnother, newMac, "局域网上的另一台设备")
+                  << '\n';
+        return int{kExitUsage};
+    });
+    if (free != kExitOk)
+        return free;
     return RestartingCommand(global, mac, RestartingWrite::Mac, newMac,
                              EncodeWriteMacRequest(mac, newMac),
                              "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac));

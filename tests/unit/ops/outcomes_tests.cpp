@@ -248,6 +248,7 @@ TEST_F(Outcomes, AReadDuringTheRestartWaitsForItAndFillsThePage)
 TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
 {
     doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     h.networkPage.current.mac = "00-0E-EB-00-00-99";
     OnWriteMac(h.ui);
     const MacAddress newMac{0x00, 0x0E, 0xEB, 0x00, 0x00, 0x99};
@@ -261,14 +262,17 @@ TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
     // The commands now go where the device answers.
     EXPECT_EQ(h.state.SelectedDeviceMac, newMac);
 
+    h.networkPage.current.mac = "00-0E-EB-00-00-98";
     OnWriteMac(h.ui);
+    EXPECT_EQ(lastSent(), EncodeWriteMacRequest(newMac, {0x00, 0x0E, 0xEB, 0x00, 0x00, 0x98}));
     waitFor(kVerifyGiveUp);
-    EXPECT_THAT(area(), HasSubstr("新MAC地址00-0E-EB-00-00-99没有应答"));
+    EXPECT_THAT(area(), HasSubstr("新MAC地址00-0E-EB-00-00-98没有应答"));
 }
 
 TEST_F(Outcomes, FactoryResetAsksNamingTheDeviceAndNoSendsNothing)
 {
     doubleClick(1);
+    deliver(NetworkReplyFrom(kDevice1, Settings(0xC0A8000Bu, 2000)));
     const std::size_t sends = h.shell.sent.size();
     h.shell.answerYes = false;
     OnLoadDefaults(h.ui);
@@ -314,9 +318,11 @@ TEST_F(Outcomes, ADeviceWriteSucceedsOnlyOnItsOwnDevicesAcknowledgement)
 TEST_F(Outcomes, ADeviceBlockReadFromOneDeviceDoesNotAllowAWriteToAnother)
 {
     doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     OnReadDeviceBlock(h.ui);
     deliver(DeviceReplyFrom(kDevice0, DeviceBlock{}));
     doubleClick(1);
+    deliver(NetworkReplyFrom(kDevice1, Settings(0xC0A8000Bu, 2000)));
     const std::size_t sends = h.shell.sent.size();
     OnWriteDeviceBlock(h.ui);
     EXPECT_EQ(h.shell.sent.size(), sends);
@@ -326,6 +332,9 @@ TEST_F(Outcomes, ADeviceBlockReadFromOneDeviceDoesNotAllowAWriteToAnother)
 
 TEST_F(Outcomes, WithNoOpenEndpointEveryCommandSaysNothingWasSentAndWaitsForNothing)
 {
+    // The device was read while an interface was up; the writes after that find none.
+    doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     h.shell.openEndpoints = 0;
     const std::string line = std::string(kNothingSentLine) + "\r\n";
     doubleClick(0);
