@@ -22,7 +22,7 @@ namespace {
 using namespace std::chrono;
 using namespace std::chrono_literals;
 
-constexpr double kBarRatio = 2.0;
+constexpr double kBarRatio = 1.5;
 constexpr int kRestartMs = 1500; // the simulator's default restart window
 
 const char kUsage[] =

@@ -24,7 +24,8 @@ struct ArrivalResult
     std::uint32_t localAddress = 0;
 };
 
-// Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does.
+// Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does (with the
+// drop count, where the socket's drop counter is on).
 ArrivalResult ReceiveWithArrival(SocketHandle socket);
 
 // Waits until at least one socket is readable or the timeout passed (a negative timeout waits

@@ -62,4 +62,11 @@ void SayIfNothingSent(Ui &ui, int sent)
         ui.state.messageText.appendLine(kNothingSentLine);
 }
 
+std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &mac)
+{
+    if (state.networkBlockMac != mac)
+        return std::nullopt;
+    return state.LastNetworkBlock;
+}
+
 } // namespace ktr

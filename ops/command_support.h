@@ -39,6 +39,10 @@ void ShowOnlyLine(Ui &ui, std::string_view line);
 // The row of the device list that shows this device, if any.
 [[nodiscard]] std::optional<int> RowOfDevice(const DeviceList &list, const MacAddress &mac);
 
+// The device's network record as last read from it; nullopt when the record held is another
+// device's or none was read.
+[[nodiscard]] std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &mac);
+
 // A write that did not pass its checks: one box naming the field, then the focus in that field
 // so the user can correct it. Nothing is sent and nothing else changes.
 template <typename Form>

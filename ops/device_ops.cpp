@@ -18,7 +18,7 @@ void OnReadDeviceBlock(Ui &ui)
         AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice, request);
     if (const WriteVerification *v = VerificationOf(state, mac)) {
         // Restarting after our own write: the read goes out once the device is back.
-        const PendingRequest reread = v->readRequest();
+        const PendingRequest reread = v->readRequest(state.clock());
         awaited.sendAt = reread.sendAt;
         awaited.attemptTimeout = reread.attemptTimeout;
         awaited.giveUpAt = reread.giveUpAt;

@@ -32,7 +32,8 @@ void OnLoadDefaults(Ui &ui)
     if (!ui.shell.askYesNo(question, "恢复出厂设置"))
         return;
     if (SendWithProgress(ui, EncodeFactoryResetRequest(mac), "恢复出厂设置...") > 0)
-        StartVerification(ui, RestartingWrite::FactoryReset, mac, mac, ui.state.LastNetworkBlock);
+        StartVerification(ui, RestartingWrite::FactoryReset, mac, mac, ui.state.LastNetworkBlock,
+                          RecordOf(ui.state, mac));
 }
 
 } // namespace ktr

@@ -109,14 +109,22 @@ bool IsHexText(std::string_view text)
 std::optional<Refusal> CheckTargetAddress(std::string_view key, std::string_view label,
                                           std::string_view text)
 {
+    const std::string entry = std::string(key.substr(6, key.find('_') - 6));
     if (Utf8ToAnsi(text).size() > kMaxTargetAddressBytes) {
         // An address that does not fit would run into the next entry's ports.
-        const std::string entry = std::string(key.substr(6, key.find('_') - 6));
         return Refusal{std::string(key),
                        "服务器" + entry + "的目标地址超过" +
                            std::to_string(kMaxTargetAddressBytes) + "字节",
                        "目标地址错误"};
     }
+    // A line break or NUL would end or split the address the device connects to.
+    const auto control = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    };
+    if (std::any_of(text.begin(), text.end(), control))
+        return Refusal{std::string(key), "服务器" + entry + "的目标地址含有控制字符",
+                       "目标地址错误"};
     if (!Utf8ToAnsiExact(text))
         return RefuseField(key, label, AcceptedForm(FieldKind::TargetAddress));
     return std::nullopt;

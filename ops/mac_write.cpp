@@ -41,7 +41,8 @@ void OnWriteMac(Ui &ui)
     if (SendWithProgress(ui, EncodeWriteMacRequest(ui.state.SelectedDeviceMac, *newMac),
                          "写入MAC地址...") > 0)
         StartVerification(ui, RestartingWrite::Mac, ui.state.SelectedDeviceMac, *newMac,
-                          ui.state.LastNetworkBlock);
+                          ui.state.LastNetworkBlock,
+                          RecordOf(ui.state, ui.state.SelectedDeviceMac));
 }
 
 } // namespace ktr

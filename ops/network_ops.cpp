@@ -75,10 +75,13 @@ void OnConfigureNetwork(Ui &ui)
         return;
     }
     NetworkBlock &block = ui.state.LastNetworkBlock;
+    const std::optional<NetworkBlock> before = RecordOf(ui.state, ui.state.SelectedDeviceMac);
     OverlayNetworkValues(*values, block);
+    // Until the check confirms it, the record held is what was sent, not what the device holds.
+    ui.state.networkBlockMac.reset();
     const MacAddress &mac = ui.state.SelectedDeviceMac;
     if (SendThenReport(ui, EncodeWriteNetworkRequest(mac, block.bytes()), "设置参数... ") > 0)
-        StartVerification(ui, RestartingWrite::NetworkSettings, mac, mac, block);
+        StartVerification(ui, RestartingWrite::NetworkSettings, mac, mac, block, before);
 }
 
 } // namespace ktr

@@ -341,5 +341,59 @@ TEST_F(CliDeviceLab, ResetAsksUnlessYesAndIsVerified)
     EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["gateway"], "192.168.0.1");
 }
 
+// A device that answers late: the answer to the retry of the read before the write arrives
+// while the device restarts. It shows the old values and is no verdict; the written values
+// read back afterwards are.
+TEST_F(CliDeviceLab, ADelayedDeviceHasItsWriteVerifiedAndItsResetReportsTheFactoryIp)
+{
+    start(1, {"--delay", "0", "--delay-ms", "2000"});
+    const CliRun set = RunCli({"set", kMac0, "static_ip=192.168.0.50"}, {}, 60s);
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_THAT(set.out, HasSubstr("参数已写入并读回验证"));
+
+    const CliRun reset = RunCli({"reset", kMac0, "--yes"}, {}, 60s);
+    EXPECT_EQ(reset.exitCode, 0) << reset.err;
+    EXPECT_THAT(reset.out, HasSubstr("IP 192.168.0.10")) << "the factory IP, not 192.168.0.50";
+}
+
+TEST_F(CliDeviceLab, AResetOrMacChangeTheDeviceIgnoresIsNotReportedDone)
+{
+    start(2, {"--ignore-writes", "0"});
+    ASSERT_EQ(RunCli({"set", kMac1, "gateway=192.168.0.99"}).exitCode, 0);
+    const CliRun reset = RunCli({"reset", kMac0, "--yes"}, {}, 60s);
+    EXPECT_EQ(reset.exitCode, 1);
+    EXPECT_THAT(reset.out, ::testing::Not(HasSubstr("已恢复出厂设置")));
+    EXPECT_THAT(reset.err, HasSubstr("恢复出厂设置没有生效"));
+    // The same request to a device that takes it is done.
+    const CliRun taken = RunCli({"reset", kMac1, "--yes"}, {}, 60s);
+    EXPECT_EQ(taken.exitCode, 0) << taken.err;
+    EXPECT_THAT(taken.out, HasSubstr("已恢复出厂设置"));
+
+    const CliRun mac = RunCli({"mac", kMac0, "02-00-00-00-00-42"}, {}, 60s);
+    EXPECT_EQ(mac.exitCode, 1);
+    EXPECT_THAT(mac.err, HasSubstr("设备仍在旧MAC地址00-0E-EB-00-00-01应答"));
+}
+
+TEST_F(CliDeviceLab, AnUnacknowledgedDeviceWriteStopsBeforeTheNetworkWrite)
+{
+    start(2, {"--ignore-writes", "1"});
+    const CliRun run = RunCli({"set", kMac1, "heartbeat_interval=90", "gateway=192.168.0.3"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_THAT(run.err, HasSubstr("网络参数没有写入"));
+    std::size_t networkWrites = 0;
+    for (const std::string &line : sim_.lines())
+        networkWrites += line.find("write-network") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(networkWrites, 0u) << "no network write after an unacknowledged device write";
+}
+
+// The check lasts the ten seconds the manual gives it: a device back after 9.5 s is verified.
+TEST_F(CliDeviceLab, ADeviceBackJustBeforeTheTenSecondsIsVerified)
+{
+    ASSERT_EQ(sim_.start(Sim(1, "192.168.0.10", kMac0, {"--restart-ms", "9500"})), "");
+    const CliRun set = RunCli({"set", kMac0, "gateway=192.168.0.7"}, {}, 60s);
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_THAT(set.out, HasSubstr("参数已写入并读回验证"));
+}
+
 } // namespace
 } // namespace ktr

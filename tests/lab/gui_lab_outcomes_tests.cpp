@@ -100,7 +100,8 @@ TEST_F(OutcomesLab, ANetworkWriteReportsWhatTookEffectAndWhatDid)
         click(networkControl(ids::kConfigureNetwork));
         const QString outcome = ignoring ? "静态IP：写入 192.168.0.77，设备为 192.168.0.10"
                                          : "设备已重启，网络参数已生效";
-        const qint64 ms = msUntilMessage(outcome, 5s);
+        // A device that keeps its old values is read until the check's ten seconds are over.
+        const qint64 ms = msUntilMessage(outcome, 12s);
         std::printf("%s write: outcome after %lld ms\n", ignoring ? "ignored" : "applied",
                     static_cast<long long>(ms));
         ASSERT_GE(ms, 0) << messages().toStdString();
@@ -134,7 +135,7 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
     typeOver(networkControl(ids::kMacEdit), "00-0e-eb-00-00-99");
     click(networkControl(ids::kWriteMac));
-    ASSERT_TRUE(waitForMessage("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答", 5s))
+    ASSERT_TRUE(waitForMessage("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答", 8s))
         << messages().toStdString();
     EXPECT_TRUE(sim.waitForLine("read-network -> reply", 1s));
     // The next command goes to the MAC the device now answers to.
@@ -179,6 +180,9 @@ TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
     searchFor(1);
     doubleClickRow(0);
     ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    typeOver(networkControl(ids::kStaticIp), "192.168.0.77");
+    click(networkControl(ids::kConfigureNetwork));
+    ASSERT_TRUE(waitForMessage("设备已重启，网络参数已生效", 5s)) << messages().toStdString();
     forgetRequests();
     boxes.answerYes = false;
     click(networkControl(ids::kLoadDefaults));
@@ -193,6 +197,26 @@ TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
     expectSent(Hex("AA 00 07 06 00 0E EB 00 00 01 00"));
     ASSERT_TRUE(waitForMessage("设备已恢复出厂设置并重启，设备IP：192.168.0.10", 5s))
         << messages().toStdString();
+    // The page shows what the device now holds, so the next write does not undo the reset.
+    EXPECT_TRUE(messages().contains("网络参数页已显示设备恢复出厂设置后的参数"));
+    EXPECT_EQ(network(ids::kStaticIp), "192.168.0.10");
+    forgetRequests();
+    click(networkControl(ids::kConfigureNetwork));
+    const std::vector<Bytes> seen = requestsSeen();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(Bytes(seen.front().begin() + 11, seen.front().begin() + 15), Hex("0A 00 A8 C0"));
+}
+
+TEST_F(OutcomesLab, AResetTheDeviceIgnoresIsNotReportedDone)
+{
+    startSim(1, {"--ignore-writes", "0"});
+    searchFor(1);
+    doubleClickRow(0);
+    ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    boxes.answerYes = true;
+    click(networkControl(ids::kLoadDefaults));
+    ASSERT_TRUE(waitForMessage("恢复出厂设置没有生效", 12s)) << messages().toStdString();
+    EXPECT_FALSE(messages().contains("设备已恢复出厂设置并重启"));
 }
 
 TEST_F(OutcomesLab, AnAnswerCarryingAnotherMacIsNotTaken)

@@ -164,19 +164,27 @@ int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, Restar
                       const MacAddress &readMac, const Bytes &request, const std::string &done)
 {
     return WithExchange(global, [&](Exchange &exchange) {
-        if (!ReadNetwork(exchange, mac)) {
+        // The record before the write is what the check compares the device's answers with.
+        const std::optional<NetworkBlock> before = ReadNetwork(exchange, mac);
+        if (!before) {
             std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
             return int{kExitNoAnswer};
         }
-        const auto back = WriteAndReadBack(exchange, kind, readMac, request);
-        if (!back) {
-            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 重启后没有重新上线 (MAC " << Mac(readMac)
-                      << ")\n";
-            return int{kExitNoAnswer};
+        const CheckedWrite checked =
+            WriteAndVerify(exchange, {kind, mac, readMac, request, *before, before});
+        if (!checked.sent) {
+            std::cerr << "ktr-cli: 没有可用的网络接口, 命令没有发出\n";
+            return int{kExitNetwork};
         }
-        std::cout << done << ", 设备已重新上线, IP "
-                  << FormatDottedAddress(back->address(AddressField::StaticIp)) << '\n';
-        return int{kExitOk};
+        const VerificationResult &result = checked.result;
+        if (result.outcome == WriteOutcome::TookEffect) {
+            std::cout << done << ", 设备已重新上线, IP "
+                      << FormatDottedAddress(result.read->address(AddressField::StaticIp)) << '\n';
+            return int{kExitOk};
+        }
+        for (const std::string &line : checked.lines)
+            std::cerr << "ktr-cli: " << line << '\n';
+        return int{result.outcome == WriteOutcome::DidNotComeBack ? kExitNoAnswer : kExitFailed};
     });
 }
 

@@ -96,6 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"server2_target_address", "host😀", kTargetRefused},
         FieldCase{"server2_target_address", "ğüş", kTargetRefused},
         FieldCase{"server2_target_address", "\xFF\xFE", kTargetRefused},
+        FieldCase{"server2_target_address", "host\r\nx", "服务器2的目标地址含有控制字符"},
+        FieldCase{"server5_target_address", std::string("a\0b", 3),
+                  "服务器5的目标地址含有控制字符"},
+        FieldCase{"server2_target_address", "tab\there", "服务器2的目标地址含有控制字符"},
+        FieldCase{"server2_target_address", "del\x7F", "服务器2的目标地址含有控制字符"},
         FieldCase{"mac", "00-0E-EB-12-34-56", nullptr},
         FieldCase{"mac", "00:0E:EB:12:34:56", "MAC地址：应为如00-0E-EB-12-34-56的MAC地址"}));
 
