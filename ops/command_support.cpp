@@ -41,7 +41,7 @@ void ShowOnlyLine(Ui &ui, std::string_view line)
 
 bool RequireDeviceRead(Ui &ui)
 {
-    if (ui.state.networkBlockMac == ui.state.SelectedDeviceMac)
+    if (ui.state.pageDeviceMac == ui.state.SelectedDeviceMac)
         return true;
     ShowOnlyLine(ui, kNoDeviceLine);
     return false;

@@ -315,6 +315,7 @@ TEST_F(CliDeviceLab, MacsThatWouldBreakADeviceOrTheLanAreRefusedWithNothingWritt
         EXPECT_EQ(run.out, "");
     }
     EXPECT_TRUE(ReceiveUntilQuiet(watch, 300ms).empty()) << "a refused MAC sent something";
+    EXPECT_EQ(writes(), 0u);
 
     // Another device answers to it: asked for, found, and nothing written to either.
     const CliRun taken = RunCli({"mac", kMac0, kMac1});

@@ -42,7 +42,7 @@ protected:
     DeviceCommands()
     {
         h.state.SelectedDeviceMac = {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
-        h.state.networkBlockMac = h.state.SelectedDeviceMac;
+        h.state.pageDeviceMac = h.state.SelectedDeviceMac;
     }
     void read(const DeviceBlock &block) { Answer(h, DeviceReply(BodyOf(block))); }
     // A write after a read of the device's current block, with the page edited by `edit`.
@@ -86,7 +86,7 @@ TEST_F(DeviceCommands, StartUpPageGivesTheKnownFrameByteForByte)
 {
     h.state.SelectedDeviceMac = {};
     // As if both records had been read from a device that holds the all-zero MAC.
-    h.state.networkBlockMac = MacAddress{};
+    h.state.pageDeviceMac = MacAddress{};
     h.state.deviceBlockRead = true;
     OnWriteDeviceBlock(h.ui);
     const Bytes frame = Concat({

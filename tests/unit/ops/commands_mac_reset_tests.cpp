@@ -14,7 +14,7 @@ protected:
     MacAndReset()
     {
         h.state.SelectedDeviceMac = kSelected;
-        h.state.networkBlockMac = kSelected;
+        h.state.pageDeviceMac = kSelected;
         h.state.messageText.appendLine("读取网络参数成功！");
     }
     Harness h;

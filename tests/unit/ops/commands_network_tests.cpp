@@ -58,7 +58,7 @@ protected:
     NetworkCommands()
     {
         h.state.SelectedDeviceMac = kDevice;
-        h.state.networkBlockMac = kDevice;
+        h.state.pageDeviceMac = kDevice;
     }
     void read(const Bytes &block = DeviceRecord()) { Answer(h, NetworkReply(block)); }
     const Bytes &write()
@@ -74,7 +74,7 @@ protected:
 TEST_F(NetworkCommands, DoubleClickSelectsTheRowsDeviceAndAsksForItsRecord)
 {
     h.state.SelectedDeviceMac = {};
-    h.state.networkBlockMac.reset();
+    h.state.pageDeviceMac.reset();
     h.list.rows = {{"192.168.0.167", "QX-HT-LAN", "000EEB999999", "1"},
                    {"192.168.0.166", "QX-HT-LAN", "000EEB123456", "288"}};
     h.list.selected = 1;

@@ -366,7 +366,9 @@ TEST_F(Outcomes, FactoryResetAsksNamingTheDeviceAndNoSendsNothing)
               "设备的网络参数将全部恢复为出厂值。");
     EXPECT_EQ(h.shell.sent.size(), sends);
 
-    // Without the device's record read first, its answer proves nothing.
+    // Without the device's own record held (as after a write not yet verified), its answer
+    // proves nothing.
+    h.state.networkBlockMac.reset();
     h.shell.answerYes = true;
     OnLoadDefaults(h.ui);
     EXPECT_EQ(lastSent(), EncodeFactoryResetRequest(kDevice1));
