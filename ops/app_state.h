@@ -61,6 +61,10 @@ struct AppState
     // Device blocks shown on the page so far, so the window can tell when the page's values
     // have come from a device.
     int deviceBlocksShown = 0;
+    // The device whose network settings were last read into the network page. It stays through
+    // the page's own writes; the commands that write to a device go out only while it is the
+    // selected one: before that no device has been chosen and read.
+    std::optional<MacAddress> pageDeviceMac;
     MessageText messageText;
 
     // The requests waiting for an answer and the writes being checked after a restart.

@@ -10,8 +10,6 @@
 namespace ktr {
 namespace {
 
-constexpr int kMacColumn = 2; // twelve hex digits, as the search reply gave them
-
 // DHCP greys the static address fields; they keep their text and a write still sends them.
 void ApplyIpModeEnableRule(NetworkView &page, const NetworkForm &form)
 {
@@ -68,6 +66,8 @@ void OnSelchangeIpMode(Ui &ui)
 
 void OnConfigureNetwork(Ui &ui)
 {
+    if (!RequireDeviceRead(ui))
+        return;
     // A field the device cannot hold refuses the whole write before the record is touched.
     const auto values = CheckNetworkForm(ui.networkPage.form());
     if (!values) {

@@ -162,6 +162,8 @@ void ReportVerdict(AppState &state, const WriteVerification &v, const Verificati
         state.SelectedDeviceMac = v.readMac();
     if (v.kind() == RestartingWrite::Mac && state.networkBlockMac == v.sentTo())
         state.networkBlockMac = v.readMac();
+    if (v.kind() == RestartingWrite::Mac && state.pageDeviceMac == v.sentTo())
+        state.pageDeviceMac = v.readMac();
     // The record sent is now the device's own.
     if (v.kind() == RestartingWrite::NetworkSettings && state.SelectedDeviceMac == v.sentTo())
         state.networkBlockMac = v.sentTo();

@@ -20,6 +20,7 @@ void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
         return;
     ShowNetworkBlock(ui, block);
     state.networkBlockMac = taken.key.mac;
+    state.pageDeviceMac = taken.key.mac;
     if (reset)
         state.messageText.appendLine("网络参数页已显示设备恢复出厂设置后的参数");
     else

@@ -5,6 +5,7 @@
 // a value the page's checks refuse, sends nothing and says why. Late and duplicated answers are fed
 // around the writes: an answer that still shows the record from before a write never ends the
 // write's check while its window is open.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,18 @@ private:
 
 constexpr MacAddress kDevices[2] = {{0x00, 0x0E, 0xEB, 0x00, 0x00, 0x01},
                                     {0x00, 0x0E, 0xEB, 0x00, 0x00, 0x02}};
+
+// A MAC write that went out: to a device chosen and read, with a MAC that one device can hold
+// and that no other device of the list holds.
+void CheckMacWriteMayGoOut(const test::Harness &h, bool chosenAndRead, const MacAddress &from,
+                           const MacAddress &newMac)
+{
+    Check(chosenAndRead);
+    Check(h.shell.sent.back() == EncodeWriteMacRequest(from, newMac));
+    Check(newMac != MacAddress{} && (newMac[0] & 0x01) == 0 && newMac != from);
+    for (const DeviceRow &row : h.list.rows)
+        Check(row.at(2) != FormatMacPlain(newMac));
+}
 
 // A record the page can show and give back unchanged: mode 0x80 or 0x00, a connection count of
 // the combo's items, printable target addresses that fit; any other byte as the input has it.
@@ -166,9 +179,19 @@ void Step(test::Harness &h, Input &in, Bytes &lastDatagram)
         h.shell.openEndpoints = in.byte() % 2;
         break;
     case 9: {
-        const MacAddress &mac = kDevices[in.byte() % 2];
-        h.networkPage.current.mac = FormatMacDashed(mac);
+        const std::uint8_t pick = in.byte();
+        MacAddress newMac = kDevices[pick % 2];
+        if ((pick & 0x80) != 0) {
+            const Bytes raw = in.bytes(newMac.size());
+            std::copy(raw.begin(), raw.end(), newMac.begin());
+        }
+        h.networkPage.current.mac = FormatMacDashed(newMac);
+        const MacAddress from = h.state.SelectedDeviceMac;
+        const bool chosenAndRead = h.state.pageDeviceMac == from;
+        const std::size_t sentBefore = h.shell.sent.size();
         OnWriteMac(ui);
+        if (h.shell.sent.size() != sentBefore)
+            CheckMacWriteMayGoOut(h, chosenAndRead, from, newMac);
         break;
     }
     case 10:

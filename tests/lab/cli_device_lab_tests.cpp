@@ -277,6 +277,35 @@ TEST_F(CliDeviceLab, MacWriteIsVerifiedUnderTheNewMac)
     EXPECT_EQ(RunCli({"mac", kMac0, "02-00-00-00-00-43"}).exitCode, 4) << "no such device";
 }
 
+TEST_F(CliDeviceLab, MacsThatWouldBreakADeviceOrTheLanAreRefusedWithNothingWritten)
+{
+    start(2);
+    UdpSocket watch = LabSocket(LabHost::Dev);
+    ASSERT_TRUE(watch.isValid());
+    const std::vector<std::pair<std::string, std::string>> unusable{
+        {"00-00-00-00-00-00", "全为零"},    {"FF-FF-FF-FF-FF-FF", "广播地址"},
+        {"01-00-5e-00-00-fb", "组播地址"},  {"030000000001", "组播地址"},
+        {kMac0, "与设备当前的MAC地址相同"},
+    };
+    for (const auto &[newMac, reason] : unusable) {
+        const CliRun run = RunCli({"mac", kMac0, newMac});
+        EXPECT_EQ(run.exitCode, 2) << newMac;
+        EXPECT_THAT(run.err, HasSubstr(reason)) << newMac;
+        EXPECT_THAT(run.err, HasSubstr("没有写入")) << newMac;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(ReceiveUntilQuiet(watch, 300ms).empty()) << "a refused MAC sent something";
+    EXPECT_EQ(writes(), 0u);
+
+    // Another device answers to it: asked for, found, and nothing written to either.
+    const CliRun taken = RunCli({"mac", kMac0, kMac1});
+    EXPECT_EQ(taken.exitCode, 2);
+    EXPECT_THAT(taken.err, HasSubstr("已被局域网上的另一台设备使用"));
+    EXPECT_EQ(writes(), 0u);
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["static_ip"], "192.168.0.10");
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac1, "--json"}))["static_ip"], "192.168.0.11");
+}
+
 TEST_F(CliDeviceLab, ResetAsksUnlessYesAndIsVerified)
 {
     start(1);

@@ -144,6 +144,46 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     EXPECT_TRUE(waitForMessage("读取设备参数成功！", 4s)) << messages().toStdString();
 }
 
+TEST_F(OutcomesLab, MacsThatWouldBreakADeviceOrTheLanAreRefusedAndNothingSent)
+{
+    startSim(2);
+    searchFor(2);
+    doubleClickRow(rowOf("000EEB000001"));
+    ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    const std::pair<QString, QString> refused[] = {
+        {"00-00-00-00-00-00", "新MAC地址00-00-00-00-00-00全为零，设备将无法被寻址，没有写入\n"},
+        {"FF-FF-FF-FF-FF-FF",
+         "新MAC地址FF-FF-FF-FF-FF-FF是广播地址，不能用作设备的地址，没有写入\n"},
+        {"01-00-5E-00-00-FB", "新MAC地址01-00-5E-00-00-FB是组播地址（第一个字节为奇数），"
+                              "不能用作设备的地址，没有写入\n"},
+        {"00-0E-EB-00-00-02", "新MAC地址00-0E-EB-00-00-02已被列表中的另一台设备（IP "
+                              "192.168.0.11）使用，两台设备将无法区分，没有写入\n"},
+    };
+    forgetRequests();
+    for (const auto &[typed, message] : refused) {
+        typeOver(networkControl(ids::kMacEdit), typed);
+        click(networkControl(ids::kWriteMac));
+        EXPECT_EQ(messages(), message);
+    }
+    EXPECT_TRUE(requestsSeen().empty());
+    for (const std::string &line : sim.lines())
+        EXPECT_EQ(line.find("write-mac"), std::string::npos) << line;
+}
+
+TEST_F(OutcomesLab, AfterASearchWithNoDeviceReadTheWritesSendNothing)
+{
+    startSim(1);
+    searchFor(1);
+    boxes.answerYes = true;
+    forgetRequests();
+    for (const int id : {ids::kConfigureNetwork, ids::kLoadDefaults, ids::kWriteMac}) {
+        click(networkControl(id));
+        EXPECT_EQ(messages(), "请先搜索并双击列表中的设备\n") << id;
+    }
+    EXPECT_TRUE(requestsSeen().empty()) << "sent to the all-zero MAC";
+    EXPECT_TRUE(boxes.questions.empty());
+}
+
 TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
 {
     startSim(1);

@@ -6,6 +6,7 @@
 
 #include "ops/form_fields.h"
 #include "ops/frame_description.h"
+#include "ops/mac_guard.h"
 #include "ops/mac_text.h"
 #include "ops/text_convert.h"
 #include "tools/cli/arguments.h"
@@ -160,9 +161,14 @@ int ShowSettings(const GlobalOptions &global, const MacAddress &mac,
     });
 }
 
+// A check made once the device has answered and before the write goes out: kExitOk to go on,
+// or the exit code after saying why not.
+using WriteCheck = std::function<int(Exchange &)>;
+
 // A write that restarts the device, after a read shows that the device is there.
 int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, RestartingWrite kind,
-                      const MacAddress &readMac, const Bytes &request, const std::string &done)
+                      const MacAddress &readMac, const Bytes &request, const std::string &done,
+                      const WriteCheck &check = {})
 {
     return WithExchange(global, [&](Exchange &exchange) {
         // The record before the write is what the check compares the device's answers with.
@@ -170,6 +176,10 @@ int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, Restar
         if (!before) {
             std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
             return int{kExitNoAnswer};
+        }
+        if (check) {
+            if (const int code = check(exchange); code != kExitOk)
+                return code;
         }
         const CheckedWrite checked =
             WriteAndVerify(exchange, {kind, mac, readMac, request, *before, before});
@@ -239,9 +249,23 @@ int RunSet(const GlobalOptions &global, const SetOptions &options)
 
 int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress &newMac)
 {
+    if (const auto refusal = CheckNewMac(mac, newMac)) {
+        std::cerr << "ktr-cli: " << MacRefusalText(*refusal, newMac) << '\n';
+        return kExitUsage;
+    }
+    // With no search behind it, the command asks the LAN itself: a read addressed to the new
+    // MAC must go unanswered (after its retry), or two devices would share one MAC.
+    const WriteCheck newMacIsFree = [&](Exchange &exchange) {
+        if (!ReadNetwork(exchange, newMac))
+            return int{kExitOk};
+        std::cerr << "ktr-cli: "
+                  << MacRefusalText(MacRefusal::HeldByAnother, newMac, "局域网上的另一台设备")
+                  << '\n';
+        return int{kExitUsage};
+    };
     return RestartingCommand(global, mac, RestartingWrite::Mac, newMac,
                              EncodeWriteMacRequest(mac, newMac),
-                             "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac));
+                             "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac), newMacIsFree);
 }
 
 int RunReset(const GlobalOptions &global, const ResetOptions &options)

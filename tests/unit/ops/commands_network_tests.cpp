@@ -48,9 +48,18 @@ Bytes NetworkReply(const Bytes &block)
     return Concat({Hex("55 01 2B 03 00 0E EB 12 34 56"), block, Hex("00")});
 }
 
+constexpr MacAddress kDevice{0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
+
 class NetworkCommands : public ::testing::Test
 {
 protected:
+    // The device the replies below come from, as if double-clicked and its record (all zero,
+    // as at start) read: the writes need a device chosen and read.
+    NetworkCommands()
+    {
+        h.state.SelectedDeviceMac = kDevice;
+        h.state.pageDeviceMac = kDevice;
+    }
     void read(const Bytes &block = DeviceRecord()) { Answer(h, NetworkReply(block)); }
     const Bytes &write()
     {
@@ -64,6 +73,8 @@ protected:
 
 TEST_F(NetworkCommands, DoubleClickSelectsTheRowsDeviceAndAsksForItsRecord)
 {
+    h.state.SelectedDeviceMac = {};
+    h.state.pageDeviceMac.reset();
     h.list.rows = {{"192.168.0.167", "QX-HT-LAN", "000EEB999999", "1"},
                    {"192.168.0.166", "QX-HT-LAN", "000EEB123456", "288"}};
     h.list.selected = 1;
@@ -143,7 +154,7 @@ TEST_F(NetworkCommands, ChangingTheModeAppliesTheSameRule)
     }
 }
 
-TEST_F(NetworkCommands, WriteOfTheStartUpPageBeforeAnyReadSendsZerosWhereThePageHasNoField)
+TEST_F(NetworkCommands, WriteOfTheStartUpPageOverAnAllZeroRecordSendsZerosWhereThePageHasNoField)
 {
     Bytes entries;
     for (int n = 0; n < 8; ++n) {
@@ -151,10 +162,10 @@ TEST_F(NetworkCommands, WriteOfTheStartUpPageBeforeAnyReadSendsZerosWhereThePage
         entries = Concat({entries, Entry(Bytes{low, 0x07, low, 0x07}, "192.168.0.166", 0x00)});
     }
     const Bytes expected = Concat({
-        Hex("AA 01 2B 04  00 00 00 00 00 00"),
+        Hex("AA 01 2B 04  00 0E EB 12 34 56"),
         Hex("80  09 00 A8 C0  01 00 A8 C0  00 FF FF FF  00 00 00 00 00 00  08"),
         entries,
-        Hex("9B"),
+        Hex("30"),
     });
     EXPECT_EQ(write(), expected);
     EXPECT_EQ(h.shell.area(), "设置参数... \r\n");

@@ -291,6 +291,7 @@ TEST_F(Outcomes, AReadDuringTheRestartWaitsForItAndFillsThePage)
 TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
 {
     doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     h.networkPage.current.mac = "00-0E-EB-00-00-99";
     OnWriteMac(h.ui);
     const MacAddress newMac{0x00, 0x0E, 0xEB, 0x00, 0x00, 0x99};
@@ -315,6 +316,7 @@ TEST_F(Outcomes, AMacWriteIsCheckedUnderTheNewMac)
     // A device that never answers at either MAC.
     h.networkPage.current.mac = "00-0E-EB-00-00-98";
     OnWriteMac(h.ui);
+    EXPECT_EQ(lastSent(), EncodeWriteMacRequest(newMac, {0x00, 0x0E, 0xEB, 0x00, 0x00, 0x98}));
     waitFor(kVerifyGiveUp + 2 * kReplyTimeout + 200ms);
     EXPECT_THAT(area(),
                 HasSubstr("新MAC地址00-0E-EB-00-00-98和旧MAC地址00-0E-EB-00-00-99都没有应答"));
@@ -354,6 +356,7 @@ TEST_F(Outcomes, AMacWriteTheDeviceIgnoredSaysItStillAnswersAtItsOldMac)
 TEST_F(Outcomes, FactoryResetAsksNamingTheDeviceAndNoSendsNothing)
 {
     doubleClick(1);
+    deliver(NetworkReplyFrom(kDevice1, Settings(0xC0A8000Bu, 2000)));
     const std::size_t sends = h.shell.sent.size();
     h.shell.answerYes = false;
     OnLoadDefaults(h.ui);
@@ -363,7 +366,9 @@ TEST_F(Outcomes, FactoryResetAsksNamingTheDeviceAndNoSendsNothing)
               "设备的网络参数将全部恢复为出厂值。");
     EXPECT_EQ(h.shell.sent.size(), sends);
 
-    // Without the device's record read first, its answer proves nothing.
+    // Without the device's own record held (as after a write not yet verified), its answer
+    // proves nothing.
+    h.state.networkBlockMac.reset();
     h.shell.answerYes = true;
     OnLoadDefaults(h.ui);
     EXPECT_EQ(lastSent(), EncodeFactoryResetRequest(kDevice1));
@@ -435,9 +440,11 @@ TEST_F(Outcomes, ADeviceWriteSucceedsOnlyOnItsOwnDevicesAcknowledgement)
 TEST_F(Outcomes, ADeviceBlockReadFromOneDeviceDoesNotAllowAWriteToAnother)
 {
     doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     OnReadDeviceBlock(h.ui);
     deliver(DeviceReplyFrom(kDevice0, DeviceBlock{}));
     doubleClick(1);
+    deliver(NetworkReplyFrom(kDevice1, Settings(0xC0A8000Bu, 2000)));
     const std::size_t sends = h.shell.sent.size();
     OnWriteDeviceBlock(h.ui);
     EXPECT_EQ(h.shell.sent.size(), sends);
@@ -447,6 +454,9 @@ TEST_F(Outcomes, ADeviceBlockReadFromOneDeviceDoesNotAllowAWriteToAnother)
 
 TEST_F(Outcomes, WithNoOpenEndpointEveryCommandSaysNothingWasSentAndWaitsForNothing)
 {
+    // The device was read while an interface was up; the writes after that find none.
+    doubleClick(0);
+    deliver(NetworkReplyFrom(kDevice0, Settings(0xC0A8000Au, 3000)));
     h.shell.openEndpoints = 0;
     const std::string line = std::string(kNothingSentLine) + "\r\n";
     doubleClick(0);
