@@ -389,6 +389,19 @@ TEST(SearchUntilAgreedTest, TwoSearchesInARowMustHearTheSameDevices)
     }
 }
 
+TEST(SearchUntilAgreedTest, NoSearchStartsOnceStopped)
+{
+    int made = 0;
+    const auto search = [&]() -> std::optional<std::vector<FoundDevice>> {
+        return std::vector<FoundDevice>{{Heard(static_cast<std::uint8_t>(++made), "10.0.0.1"), {}}};
+    };
+    const auto stopped = SearchUntilAgreed(search, kAgreeingSearchLimit, [&] { return made >= 2; });
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(made, 2);
+    EXPECT_FALSE(stopped->agreed);
+    EXPECT_EQ(SearchUntilAgreed(search, kAgreeingSearchLimit, [] { return true; })->searches, 0);
+}
+
 TEST(MacArgumentTest, DashedOrTwelveDigitsOnly)
 {
     EXPECT_EQ(ParseMacArgument("00-0e-EB-12-34-56"), (MacAddress{0, 0x0E, 0xEB, 0x12, 0x34, 0x56}));
