@@ -5,6 +5,7 @@
 
 #include "ops/ansi_text.h"
 #include "ops/mac_text.h"
+#include "ops/subnet_address.h"
 #include "ops/text_convert.h"
 
 namespace ktr {
@@ -276,6 +277,12 @@ Result<NetworkValues, Refusal> CheckNetworkForm(const NetworkForm &form)
     values.subnetMask = ParseDottedAddress(Trimmed(form.subnetMask));
     values.gateway = ParseDottedAddress(Trimmed(form.gateway));
     values.staticIpMode = form.ipMode != kIpModeDhcp;
+    // A device holding its subnet's network or broadcast address cannot be reached; with DHCP
+    // the static IP is not used.
+    if (values.staticIpMode) {
+        if (auto why = UnusableStaticIp(values.staticIp, values.subnetMask))
+            return Fail(Refusal{"static_ip", "静态IP：" + *why, std::string(kRefusalCaption)});
+    }
     values.maxConnections = static_cast<std::uint8_t>(form.maxConnections);
     for (std::size_t n = 0; n < kServerCount; ++n) {
         const ServerForm &server = form.servers[n];

@@ -190,6 +190,47 @@ TEST_F(CliApplyLab, RepliesDroppedDuringThePlansSearchesStopTheRunBeforeAnyWrite
     EXPECT_THAT(AddressedRequests(sim_), ::testing::IsEmpty());
 }
 
+// Every search apply makes before writing waits as long as --wait says: shorter and longer than
+// the default 1.5 s, for settings of every device found (two searches at least) and for a plan
+// that only names static IPs (one search).
+TEST_F(CliApplyLab, EverySearchBeforeTheWritesWaitsWhatWaitSays)
+{
+    start(20);
+    const std::string everyDevice = WriteFile(
+        "wait-all.json", R"({"all_found": {}, "static_ip_range": "10.30.0.1-10.30.0.50"})");
+    const std::string named = WriteFile(
+        "wait-named.json", R"({"devices": {"00-0E-EB-00-00-02": {"static_ip": "10.30.1.2"}}})");
+    const auto timed = [](const std::string &plan, const char *wait) {
+        const auto start = std::chrono::steady_clock::now();
+        const CliRun run = RunCli({"apply", plan, "--dry-run", "--wait", wait}, {}, 60s);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+    };
+    EXPECT_LT(timed(everyDevice, "200"), 2500ms) << "two searches of the default wait are 3 s";
+    EXPECT_LT(timed(named, "200"), 1400ms) << "one search of the default wait is 1.5 s";
+    EXPECT_GE(timed(named, "2500"), 2500ms);
+}
+
+// Ctrl+C while apply searches, before any write: it says that nothing was written, prints no
+// table, and ends at once with 130, however long the search would still wait.
+TEST_F(CliApplyLab, CtrlCDuringTheSearchSaysNothingWasWritten)
+{
+    start(20);
+    const std::string plan = WriteFile(
+        "cut-search.json", R"({"all_found": {}, "static_ip_range": "10.41.0.1-10.41.0.50"})");
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun cut = RunCli({"apply", plan, "--wait", "20000"}, {}, 60s,
+                              [&] { return sim_.countLines(" search ") >= 20; });
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(cut.exitCode, 130) << cut.err;
+    EXPECT_EQ(cut.out, "");
+    EXPECT_EQ(cut.err, "ktr-cli: 已中断: 没有写入任何设备\n");
+    EXPECT_LT(took, 5s) << "the search's wait was not cut short";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_THAT(AddressedRequests(sim_), ::testing::IsEmpty());
+}
+
 TEST_F(CliApplyLab, CtrlCPrintsWhatWasDoneMarksTheDevicesInFlightAndExits130)
 {
     start(200);

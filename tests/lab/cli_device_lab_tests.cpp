@@ -139,6 +139,23 @@ TEST_F(CliDeviceLab, InvalidValuesAreRefusedWithNothingOnTheWire)
     EXPECT_EQ(order.exitCode, 2);
     EXPECT_THAT(order.err, HasSubstr("1号通道"));
     EXPECT_EQ(writes(), 0u);
+
+    // A static IP that is the broadcast or network address under the mask the device holds
+    // would leave it unreachable: read, but not written, by set and by a plan without a mask.
+    const CliRun broadcast = RunCli({"set", kMac0, "static_ip=192.168.0.255"});
+    EXPECT_EQ(broadcast.exitCode, 2);
+    EXPECT_THAT(broadcast.err, HasSubstr("192.168.0.255 是子网掩码 255.255.255.0 下的广播地址"));
+    const std::string plan =
+        WriteFile("network-address.json",
+                  R"({"devices": {"00-0E-EB-00-00-01": {"static_ip": "192.168.0.0"}}})");
+    const CliRun applied = RunCli({"apply", plan, "--json"});
+    EXPECT_EQ(applied.exitCode, 6) << applied.err;
+    const json line = ParseJson(applied);
+    EXPECT_EQ(line["outcome"], "refused");
+    EXPECT_THAT(line["detail"].get<std::string>(),
+                HasSubstr("192.168.0.0 是子网掩码 255.255.255.0 下的网络地址"));
+    EXPECT_EQ(writes(), 0u);
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["static_ip"], "192.168.0.10");
 }
 
 TEST_F(CliDeviceLab, DryRunPrintsTheFramesAndWritesNothing)

@@ -32,8 +32,12 @@ ctest --test-dir "$WIN" --output-on-failure "$@" || status=$?
 
 # Each test executable is one CTest test; GoogleTest's own summary lines give the test cases.
 LOG=$WIN/Testing/Temporary/LastTest.log
-ran=$(grep -Eo '^\[==========\] [0-9]+ tests? from .* ran' "$LOG" | awk '{s += $2} END {print s + 0}')
-passed=$(grep -Eo '^\[  PASSED  \] [0-9]+ tests?' "$LOG" | awk '{s += $4} END {print s + 0}')
-skipped=$(grep -Eo '^\[  SKIPPED \] [0-9]+ tests?' "$LOG" | awk '{s += $4} END {print s + 0}')
+# A count no line gives (no test skipped, say) is zero, not a failure of the script.
+Count() {
+    { grep -Eo "$1" "$LOG" || true; } | awk -v field="$2" '{s += $field} END {print s + 0}'
+}
+ran=$(Count '^\[==========\] [0-9]+ tests? from .* ran' 2)
+passed=$(Count '^\[  PASSED  \] [0-9]+ tests?' 4)
+skipped=$(Count '^\[  SKIPPED \] [0-9]+ tests?' 4)
 echo "Windows unit tests under Wine: $passed of $ran passed, $skipped skipped"
 exit $status

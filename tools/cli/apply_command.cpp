@@ -43,6 +43,13 @@ bool CheckPlan(const Plan &plan, const std::string &file)
     return true;
 }
 
+// Ctrl+C before the first write: the run ends saying so, with nothing on standard output.
+int NothingWrittenInterrupted()
+{
+    std::cerr << "ktr-cli: 已中断: 没有写入任何设备\n";
+    return kExitInterrupted;
+}
+
 // The devices on the LAN; the exit code after saying what failed. Settings for every device
 // found need searches that agree, since the plan's devices are the ones heard; a plan naming
 // its devices searches once, for the addresses in use.
@@ -50,8 +57,11 @@ Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const Plan
                                                     const ApplyOptions &options)
 {
     const bool mustAgree = plan.allFound.has_value();
-    const auto search = SearchUntilAgreed([&] { return Search(session, options.searchWait); },
-                                          mustAgree ? kAgreeingSearchLimit : 1);
+    const auto search =
+        SearchUntilAgreed([&] { return Search(session, options.searchWait, InterruptRequested); },
+                          mustAgree ? kAgreeingSearchLimit : 1, InterruptRequested);
+    if (InterruptRequested())
+        return Fail(NothingWrittenInterrupted());
     if (!search) {
         std::cerr << "ktr-cli: 搜索请求没有发出\n";
         return Fail(int{kExitNetwork});
@@ -133,6 +143,10 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
     }
     if (!CheckPlan(plan.value(), options.planFile))
         return kExitUsage;
+    // From here Ctrl+C ends the run with a word of what was done: during the search nothing has
+    // been written; during the writes the table tells. Without the handler Ctrl+C ends the
+    // program as before, only without the report.
+    [[maybe_unused]] const bool caught = CatchInterrupt();
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
     if (!OpenSession(session, global))
@@ -155,9 +169,9 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
         std::cerr << "ktr-cli: 计划中没有设备\n";
         return kExitNotFound;
     }
+    if (InterruptRequested())
+        return NothingWrittenInterrupted();
 
-    // Without the handler Ctrl+C ends the program as before, only without the report.
-    [[maybe_unused]] const bool caught = CatchInterrupt();
     const bool progress = IsTerminal(stderr);
     Exchange exchange(session);
     Batch batch(

@@ -119,7 +119,10 @@ int main(int argc, char **argv)
         ->check(CLI::ExistingFile);
     apply->add_option("--parallel", applyOptions.parallel, "同时配置的设备数 (默认 16)")
         ->check(CLI::Range(1, 4096));
-    apply->add_option("--wait", waitMs, "all_found 搜索等待应答的时间, 毫秒 (默认 1500)")
+    apply
+        ->add_option("--wait", waitMs,
+                     "写入前每次搜索 (all_found, static_ip, static_ip_range) 等待应答的时间, 毫秒 "
+                     "(默认 1500)")
         ->check(CLI::Range(1, 600000));
     apply->add_flag("--dry-run", applyOptions.dryRun, "只读取并列出要改的字段, 不写入");
     apply->add_flag("--json", applyOptions.json, "每台设备的结果输出为一行JSON");

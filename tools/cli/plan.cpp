@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ops/mac_text.h"
+#include "ops/subnet_address.h"
 #include "ops/text_convert.h"
 #include "tools/cli/arguments.h"
 #include "tools/parse_number.h"
@@ -17,6 +18,10 @@ constexpr const char *kDevices = "devices";
 constexpr const char *kAllFound = "all_found";
 constexpr const char *kStaticIpRange = "static_ip_range";
 constexpr const char *kStaticIpKey = "static_ip";
+constexpr const char *kSubnetMaskKey = "subnet_mask";
+// The mask a range's addresses are checked against for a device whose mask the plan does not
+// give: the common one, so that no x.x.x.0 or x.x.x.255 is handed out.
+constexpr std::uint32_t kCommonMask = 0xFFFFFF00;
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;
 
@@ -42,19 +47,33 @@ std::string Dashed(const MacAddress &mac)
     return FormatMacDashed(mac);
 }
 
-// The device's own static IP: the last one assigned, as when laid over the form.
-const Assignment *OwnStaticIp(const std::vector<Assignment> &assignments)
+// The value the device is given for a field: the last one assigned, as when laid over the form.
+const Assignment *Assigned(const std::vector<Assignment> &assignments, std::string_view key)
 {
     const auto it = std::find_if(assignments.rbegin(), assignments.rend(),
-                                 [](const Assignment &a) { return a.key == kStaticIpKey; });
+                                 [key](const Assignment &a) { return a.key == key; });
     return it == assignments.rend() ? nullptr : &*it;
+}
+
+const Assignment *OwnStaticIp(const std::vector<Assignment> &assignments)
+{
+    return Assigned(assignments, kStaticIpKey);
+}
+
+// The subnet mask the plan gives the device; nullopt when it keeps its own (or the plan's text
+// is no mask, which the write refuses).
+std::optional<std::uint32_t> PlannedMask(const std::vector<Assignment> &assignments)
+{
+    const Assignment *mask = Assigned(assignments, kSubnetMaskKey);
+    return mask != nullptr ? ParseIpv4(mask->value) : std::nullopt;
 }
 
 // Hands out the range's addresses to the devices without an own static IP (in MAC order): a
 // device already answering at an address of the range keeps it, the others take the lowest
-// addresses that nobody answers at or is given.
+// addresses that nobody answers at or is given. No device is handed its subnet's network or
+// broadcast address, under the mask the plan gives it or, without one, the common mask.
 Result<std::map<MacAddress, std::uint32_t>, std::string>
-AssignFromRange(const Range &range, const std::vector<MacAddress> &devices,
+AssignFromRange(const Range &range, const std::map<MacAddress, std::uint32_t> &devices,
                 const std::map<std::uint32_t, MacAddress> &claimed,
                 const std::vector<SearchReply> &found)
 {
@@ -68,22 +87,26 @@ AssignFromRange(const Range &range, const std::vector<MacAddress> &devices,
     }
     std::map<MacAddress, std::uint32_t> given;
     std::set<std::uint32_t> kept;
-    for (const MacAddress &mac : devices) {
+    for (const auto &[mac, mask] : devices) {
         const auto it = answersAt.find(mac);
         // Of two devices answering at one address (a conflict already on the LAN) the first
         // keeps it and the other takes a free one.
         if (it != answersAt.end() && InRange(range, it->second) && !claimed.contains(it->second) &&
-            kept.insert(it->second).second)
+            !UnusableStaticIp(it->second, mask) && kept.insert(it->second).second)
             given[mac] = it->second;
     }
     const auto heldByOthers = std::count_if(taken.begin(), taken.end(), [&](std::uint32_t a) {
         return InRange(range, a) && !kept.contains(a);
     });
-    std::uint64_t next = range.first;
-    for (const MacAddress &mac : devices) {
+    std::uint64_t lowestFree = range.first;
+    for (const auto &[mac, mask] : devices) {
         if (given.contains(mac))
             continue;
-        while (next <= range.second && taken.contains(static_cast<std::uint32_t>(next)))
+        while (lowestFree <= range.second && taken.contains(static_cast<std::uint32_t>(lowestFree)))
+            ++lowestFree;
+        std::uint64_t next = lowestFree;
+        while (next <= range.second && (taken.contains(static_cast<std::uint32_t>(next)) ||
+                                        UnusableStaticIp(static_cast<std::uint32_t>(next), mask)))
             ++next;
         if (next > range.second) {
             std::string text =
@@ -95,7 +118,7 @@ AssignFromRange(const Range &range, const std::vector<MacAddress> &devices,
             return Fail(text);
         }
         given[mac] = static_cast<std::uint32_t>(next);
-        taken.insert(static_cast<std::uint32_t>(next++));
+        taken.insert(static_cast<std::uint32_t>(next));
     }
     return given;
 }
@@ -168,17 +191,21 @@ Result<std::vector<PlanDevice>, std::string> ResolvePlan(const Plan &plan,
     // The static IPs the plan gives by name: each to one device, and none that another device
     // already answers at.
     std::map<std::uint32_t, MacAddress> claimed;
-    std::vector<MacAddress> fromRange;
+    std::map<MacAddress, std::uint32_t> fromRange; // each with the mask it is checked against
     for (const auto &[mac, assignments] : byMac) {
         const Assignment *own = OwnStaticIp(assignments);
+        const std::optional<std::uint32_t> mask = PlannedMask(assignments);
         if (own == nullptr) {
             if (plan.staticIpRange)
-                fromRange.push_back(mac);
+                fromRange.emplace(mac, mask.value_or(kCommonMask));
             continue;
         }
         const auto address = ParseIpv4(own->value);
         if (!address)
             return Fail("设备 " + Dashed(mac) + " 的 static_ip 不是IPv4地址: " + own->value);
+        // Without a mask in the plan the device keeps its own, which only the write knows.
+        if (const auto why = mask ? UnusableStaticIp(*address, *mask) : std::nullopt)
+            return Fail("设备 " + Dashed(mac) + " 的 static_ip " + *why);
         const auto [holder, added] = claimed.try_emplace(*address, mac);
         if (!added)
             return Fail("设备 " + Dashed(holder->second) + " 与设备 " + Dashed(mac) +

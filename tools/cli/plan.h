@@ -51,7 +51,9 @@ bool PlanNeedsSearch(const Plan &plan);
 // a device already answering at an address of the range keeps it, the others take the free
 // addresses in ascending order, in MAC order. So a re-run of a plan finds every device at its
 // address and changes nothing, and a device missed by one run does not move the others in the
-// next. Fails when the range has too few free addresses.
+// next. No device is given its subnet's network or broadcast address under the mask the plan
+// gives it (a range skips them, without a mask in the plan those of 255.255.255.0; a named
+// static IP is refused). Fails when the range has too few free addresses.
 [[nodiscard]] Result<std::vector<PlanDevice>, std::string>
 ResolvePlan(const Plan &plan, const std::vector<SearchReply> &found);
 

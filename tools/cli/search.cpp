@@ -7,6 +7,12 @@
 #include <tuple>
 
 namespace ktr::cli {
+namespace {
+
+// How often a search that can be stopped asks whether it should.
+constexpr std::chrono::milliseconds kStopCheck{50};
+
+} // namespace
 
 std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies)
 {
@@ -29,18 +35,22 @@ std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies)
     return found;
 }
 
-std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait)
+std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait,
+                                               const StopWaiting &stop)
 {
     std::vector<Reply> replies;
     if (!session.send(EncodeSearchRequest()))
         return std::nullopt;
     const auto deadline = Clock::now() + wait;
-    while (auto reply = session.receive(deadline))
-        replies.push_back(std::move(*reply));
+    for (auto now = Clock::now(); now < deadline && !(stop && stop()); now = Clock::now()) {
+        if (auto reply = session.receive(stop ? std::min(deadline, now + kStopCheck) : deadline))
+            replies.push_back(std::move(*reply));
+    }
     return MergeSearchReplies(replies);
 }
 
-std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit)
+std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
+                                              const StopWaiting &stop)
 {
     const auto macs = [](const std::vector<FoundDevice> &devices) {
         std::set<MacAddress> set;
@@ -50,7 +60,7 @@ std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limi
     };
     AgreedSearch result;
     std::set<MacAddress> previous;
-    while (result.searches < limit && !result.agreed) {
+    while (result.searches < limit && !result.agreed && !(stop && stop())) {
         auto found = search();
         if (!found)
             return std::nullopt;

@@ -28,9 +28,14 @@ struct FoundDevice
 // no complete search reply are left out.
 std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies);
 
-// Broadcasts one search request and collects the replies until the wait is over; nullopt when
-// the request went out on no interface.
-std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait);
+// Asked while a search waits: true ends the wait early (Ctrl+C).
+using StopWaiting = std::function<bool()>;
+
+// Broadcasts one search request and collects the replies until the wait is over, or until
+// `stop` says so (asked at least every 50 ms); nullopt when the request went out on no
+// interface.
+std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait,
+                                               const StopWaiting &stop = {});
 
 struct AgreedSearch
 {
@@ -43,7 +48,9 @@ using SearchOnce = std::function<std::optional<std::vector<FoundDevice>>()>;
 
 // Searches until two searches in a row hear the same MAC addresses, at most `limit` times: one
 // search can miss devices whose replies were lost, and settings for every device found must not
-// be worked out from a partial list. nullopt when a search went out on no interface.
-std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit);
+// be worked out from a partial list. No further search starts once `stop` says so. nullopt when
+// a search went out on no interface.
+std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
+                                              const StopWaiting &stop = {});
 
 } // namespace ktr::cli

@@ -66,7 +66,7 @@ TEST(PlanTest, RangeHandsOutAddressesInMacOrderAndOwnSettingsWin)
 TEST(PlanTest, ARangeTooShortAndFoundDevicesWithoutAllFound)
 {
     const auto plan = ParsePlan(
-        ordered_json::parse(R"({"all_found": {}, "static_ip_range": "10.0.0.254-10.0.0.255"})"));
+        ordered_json::parse(R"({"all_found": {}, "static_ip_range": "10.0.0.253-10.0.0.254"})"));
     ASSERT_TRUE(plan);
     const SearchReply one = Heard(1, "192.168.0.1"), two = Heard(2, "192.168.0.2"),
                       three = Heard(3, "192.168.0.3");
@@ -80,6 +80,67 @@ TEST(PlanTest, ARangeTooShortAndFoundDevicesWithoutAllFound)
     const auto devices = ResolvePlan(named.value(), {one, two, three});
     ASSERT_EQ(devices.value().size(), 1u) << "found devices count only with all_found";
     EXPECT_EQ(devices.value()[0].mac, Mac(2));
+}
+
+// A range crossing subnet boundaries skips each subnet's network and broadcast address under the
+// mask the plan gives the device (without one: the common 255.255.255.0), also for a device that
+// answers at one of them; an explicit static IP that is one of them under the plan's mask is
+// refused before anything is sent.
+TEST(PlanTest, NoDeviceIsGivenItsSubnetsNetworkOrBroadcastAddress)
+{
+    const auto given = [](const char *text, const std::vector<SearchReply> &found) {
+        const auto plan = ParsePlan(ordered_json::parse(text));
+        EXPECT_TRUE(plan) << text;
+        const auto devices = ResolvePlan(plan.value(), found);
+        std::vector<std::string> ips;
+        if (!devices)
+            return std::vector<std::string>{devices.error()};
+        for (const PlanDevice &d : devices.value())
+            ips.push_back(ValueOf(d, "static_ip"));
+        return ips;
+    };
+    const std::vector<SearchReply> three{Heard(1, "192.168.0.1"), Heard(2, "192.168.0.2"),
+                                         Heard(3, "192.168.0.3")};
+    using Ips = std::vector<std::string>;
+    EXPECT_EQ(given(R"({"all_found": {}, "static_ip_range": "10.0.0.254-10.0.1.2"})", three),
+              (Ips{"10.0.0.254", "10.0.1.1", "10.0.1.2"}));
+    EXPECT_EQ(given(R"({"all_found": {"subnet_mask": "255.255.254.0"},
+                        "static_ip_range": "10.0.0.254-10.0.1.2"})",
+                    three),
+              (Ips{"10.0.0.254", "10.0.0.255", "10.0.1.0"}));
+    EXPECT_EQ(given(R"({"all_found": {}, "static_ip_range": "10.0.0.126-10.0.0.130",
+                        "devices": {"00-0E-EB-00-00-02": {"subnet_mask": "255.255.255.128"}}})",
+                    three),
+              (Ips{"10.0.0.126", "10.0.0.129", "10.0.0.127"}))
+        << "the device with the narrow mask takes neither .127 nor .128";
+    EXPECT_EQ(given(R"({"all_found": {}, "static_ip_range": "10.0.0.126-10.0.0.130",
+                        "devices": {"00-0E-EB-00-00-03": {"subnet_mask": "255.255.255.128"}}})",
+                    {Heard(1, "10.0.0.126"), Heard(2, "10.0.0.127"), Heard(3, "10.0.0.127")}),
+              (Ips{"10.0.0.126", "10.0.0.127", "10.0.0.129"}))
+        << "a device keeps an address that is a host under its mask, not one that is not";
+    EXPECT_EQ(given(R"({"all_found": {}, "static_ip_range": "10.0.0.254-10.0.1.1"})", three),
+              (Ips{"static_ip_range 中的地址不够 3 台设备使用"}));
+
+    const std::vector<std::pair<const char *, const char *>> refused{
+        {R"({"devices": {"00-0E-EB-00-00-01": {"static_ip": "10.0.0.255",
+                                               "subnet_mask": "255.255.255.0"}}})",
+         "设备 00-0E-EB-00-00-01 的 static_ip 10.0.0.255 是子网掩码 255.255.255.0 下的广播地址, "
+         "设备将无法访问"},
+        {R"({"all_found": {"subnet_mask": "255.255.0.0"},
+             "devices": {"00-0E-EB-00-00-02": {"static_ip": "10.1.0.0"}}})",
+         "设备 00-0E-EB-00-00-02 的 static_ip 10.1.0.0 是子网掩码 255.255.0.0 下的网络地址, "
+         "设备将无法访问"},
+    };
+    for (const auto &[text, error] : refused) {
+        const auto plan = ParsePlan(ordered_json::parse(text));
+        ASSERT_TRUE(plan) << text;
+        const auto named = ResolvePlan(plan.value(), {});
+        ASSERT_FALSE(named) << text;
+        EXPECT_EQ(named.error(), error);
+    }
+    // Without a mask in the plan the device keeps its own, which only the write can check.
+    EXPECT_EQ(given(R"({"devices": {"00-0E-EB-00-00-01": {"static_ip": "10.0.0.255"}}})", {}),
+              (Ips{"10.0.0.255"}));
 }
 
 TEST(PlanTest, WhatAPlanFileMayNotHold)
@@ -326,6 +387,19 @@ TEST(SearchUntilAgreedTest, TwoSearchesInARowMustHearTheSameDevices)
         EXPECT_EQ(result->agreed, row.agreed) << row.made;
         EXPECT_EQ(result->devices.size(), row.searches[next - 1]->size());
     }
+}
+
+TEST(SearchUntilAgreedTest, NoSearchStartsOnceStopped)
+{
+    int made = 0;
+    const auto search = [&]() -> std::optional<std::vector<FoundDevice>> {
+        return std::vector<FoundDevice>{{Heard(static_cast<std::uint8_t>(++made), "10.0.0.1"), {}}};
+    };
+    const auto stopped = SearchUntilAgreed(search, kAgreeingSearchLimit, [&] { return made >= 2; });
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(made, 2);
+    EXPECT_FALSE(stopped->agreed);
+    EXPECT_EQ(SearchUntilAgreed(search, kAgreeingSearchLimit, [] { return true; })->searches, 0);
 }
 
 TEST(MacArgumentTest, DashedOrTwelveDigitsOnly)

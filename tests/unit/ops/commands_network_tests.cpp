@@ -221,8 +221,33 @@ TEST_P(DottedAddressOnWrite, ReachesEachAddressFieldAtItsOffset)
 INSTANTIATE_TEST_SUITE_P(Texts, DottedAddressOnWrite,
                          ::testing::Values(DottedCase{"192.168.0.9", "09 00 A8 C0"},
                                            DottedCase{" 192.168.0.1 ", "01 00 A8 C0"},
-                                           DottedCase{"010.0.0.255", "FF 00 00 0A"},
-                                           DottedCase{"0.0.0.0", "00 00 00 00"}));
+                                           DottedCase{"010.255.0.1", "01 00 FF 0A"},
+                                           DottedCase{"0.0.0.1", "01 00 00 00"}));
+
+// A static IP that is the network or broadcast address of the subnet the mask makes would leave
+// the device unreachable: one box, the focus on the address, nothing sent.
+TEST_F(NetworkCommands, AStaticIpThatIsItsSubnetsNetworkOrBroadcastAddressIsNotWritten)
+{
+    read();
+    for (const auto &[ip, what] :
+         {std::pair{"192.168.0.255", "广播地址"}, std::pair{"192.168.0.0", "网络地址"}}) {
+        h.shell.boxes.clear();
+        page().current.staticIp = ip;
+        page().current.subnetMask = "255.255.255.0";
+        OnConfigureNetwork(h.ui);
+        EXPECT_TRUE(h.shell.sent.empty()) << ip;
+        ASSERT_EQ(h.shell.boxes.size(), 1u) << ip;
+        EXPECT_EQ(h.shell.boxes[0].text, std::string("静态IP：") + ip +
+                                             " 是子网掩码 255.255.255.0 下的" + what +
+                                             ", 设备将无法访问");
+        EXPECT_EQ(page().focused, "static_ip");
+    }
+    page().current.staticIp = "192.168.1.0";
+    page().current.subnetMask = "255.255.254.0";
+    OnConfigureNetwork(h.ui);
+    ASSERT_EQ(h.shell.sent.size(), 1u) << "a host under a wider mask";
+    EXPECT_EQ(Slice(h.shell.sent[0], kBlockAt + 1, 4), Hex("00 01 A8 C0"));
+}
 
 struct PortCase
 {
