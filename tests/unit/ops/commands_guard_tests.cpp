@@ -18,8 +18,11 @@ constexpr const char *kNoDevice = "请先搜索并双击列表中的设备\r\n";
 
 Bytes NetworkReplyFrom(const MacAddress &mac)
 {
+    // A device at a static host address of its subnet: a record the page may send back as it is.
     NetworkBlock block;
     block.setStaticIp(true);
+    block.setAddress(AddressField::StaticIp, 0xC0A8000Bu);
+    block.setAddress(AddressField::SubnetMask, 0xFFFFFF00u);
     Bytes payload(mac.begin(), mac.end());
     payload.insert(payload.end(), block.bytes().begin(), block.bytes().end());
     return EncodeReply(kCmdReadNetwork, payload);
