@@ -153,6 +153,9 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     replyFrame_.setSingleShot(true);
     replyFrame_.setTimerType(Qt::PreciseTimer);
     connect(&replyFrame_, &QTimer::timeout, this, &MainDialog::endReplyFrame);
+    dropReport_.setSingleShot(true);
+    dropReport_.setInterval(kDropReportDelay);
+    connect(&dropReport_, &QTimer::timeout, this, &MainDialog::reportDroppedReplies);
 
     startNetwork();
     state_.deviceBlockRead = false;
@@ -260,7 +263,12 @@ void MainDialog::startNetwork()
                     QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
                                                 Qt::HighEventPriority);
             },
-            TraceDroppedDatagrams,
+            [this](std::uint32_t added, std::uint64_t total) {
+                TraceDroppedDatagrams(added, total);
+                unreportedDrops_ += added;
+                QMetaObject::invokeMethod(
+                    this, [this] { dropReport_.start(); }, Qt::QueuedConnection);
+            },
             // When a burst of replies ends within a frame, what it left in the inbox is shown
             // then rather than at the frame's end.
             [this] {
@@ -268,11 +276,17 @@ void MainDialog::startNetwork()
                     QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
                                                 Qt::HighEventPriority);
             });
-        TraceReceiveQueue(kReceiveBufferBytes, receiveSocket_.receiveBufferSize());
+        TraceReceiveQueue(ReceiveQueueBytes(), receiveSocket_.receiveBufferSize());
     }
     const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
     localAddress_->setText(addresses.empty() ? QString()
                                              : FromUtf8(FormatDottedAddress(addresses.front())));
+}
+
+void MainDialog::reportDroppedReplies()
+{
+    if (const std::uint64_t dropped = unreportedDrops_.exchange(0); dropped > 0)
+        RunGuarded([this, dropped] { ReportDroppedReplies(*ui_, dropped); });
 }
 
 void MainDialog::shutDownNetwork()

@@ -15,7 +15,9 @@
 #include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -118,6 +120,7 @@ private:
     void showHeldFailures();
     void noteDeviceBlockShown(int shownBefore);
     void watchForFrame();
+    void reportDroppedReplies();
 
     AppState &state_;
     MessageBoxes &boxes_;
@@ -148,6 +151,13 @@ private:
     std::unique_ptr<DeferredDeviceView> deviceAdapter_;
     std::unique_ptr<TreeDeviceList> listAdapter_;
     std::optional<Ui> ui_;
+
+    // Replies the system dropped (full receive queues) that the message area has not told of
+    // yet; the receiver thread adds to it. The drops of one search come in several reports
+    // within moments: once they stop, the user reads one line with their sum.
+    std::atomic<std::uint64_t> unreportedDrops_{0};
+    QTimer dropReport_;
+    static constexpr std::chrono::milliseconds kDropReportDelay{250};
 
     // Declared before the receiver so that the receiver stops before the sockets close and
     // before the inbox it puts datagrams into is gone.

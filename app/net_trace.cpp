@@ -12,9 +12,10 @@ void TraceReceiveQueue(int askedBytes, int grantedBytes)
             grantedBytes < askedBytes ? " (less: a large search may lose replies)" : "");
 }
 
-void TraceDroppedDatagrams(std::uint32_t added, std::uint32_t total)
+void TraceDroppedDatagrams(std::uint32_t added, std::uint64_t total)
 {
-    qCDebug(lcNet, "receive queue full: %u datagrams dropped, %u since start", added, total);
+    qCDebug(lcNet, "receive queue full: %u datagrams dropped, %llu since start", added,
+            static_cast<unsigned long long>(total));
 }
 
 } // namespace ktr

@@ -12,7 +12,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcNet)
 
 // The size of the receive queue the system granted against the size asked for.
 void TraceReceiveQueue(int askedBytes, int grantedBytes);
-// Datagrams the system dropped because the receive queue was full.
-void TraceDroppedDatagrams(std::uint32_t added, std::uint32_t total);
+// Datagrams the system dropped because a receive queue was full.
+void TraceDroppedDatagrams(std::uint32_t added, std::uint64_t total);
 
 } // namespace ktr

@@ -136,6 +136,7 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket, ArrivalDetail detail)
     }
     size = static_cast<std::size_t>(d.size);
     from = d.from;
+    r.dropped = d.dropped;
     // The specific destination: for a broadcast, the host's address on the interface it came in
     // on.
     if (d.info) {

@@ -31,7 +31,8 @@ struct ArrivalResult
 // list for every broadcast, which a caller that needs only the destination is spared.
 enum class ArrivalDetail { LocalAddress, DestinationOnly };
 
-// Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does.
+// Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does (with the
+// drop count, where the socket's drop counter is on).
 ArrivalResult ReceiveWithArrival(SocketHandle socket,
                                  ArrivalDetail detail = ArrivalDetail::LocalAddress);
 

@@ -2,6 +2,10 @@
 #include "link/endpoints.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
 
 namespace ktr {
 namespace {
@@ -16,7 +20,8 @@ bool Succeeded(int error, NetFailure failure, const FailureReporter &report)
     return false;
 }
 
-// Opens the slot's socket on the address: broadcast and address reuse on, bound to port 1901.
+// Opens the slot's socket on the address: broadcast and address reuse on, readied for the
+// unicast replies that come back to it, bound to port 1901.
 // Stops at the first failing step; the slot then stays closed.
 void OpenSlot(EndpointSlot &slot, std::uint32_t address, const FailureReporter &report)
 {
@@ -26,13 +31,35 @@ void OpenSlot(EndpointSlot &slot, std::uint32_t address, const FailureReporter &
     UdpSocket &s = slot.socket;
     slot.open = Succeeded(s.create(), NetFailure::SlotSocket, report) &&
                 Succeeded(s.setBroadcast(true), NetFailure::SlotBroadcast, report) &&
-                Succeeded(s.setReuseAddress(true), NetFailure::SlotReuse, report) &&
-                Succeeded(s.bind(address, kPort), NetFailure::SlotBind, report);
+                Succeeded(s.setReuseAddress(true), NetFailure::SlotReuse, report);
+    if (slot.open) {
+        PrepareForReplies(s);
+        slot.open = Succeeded(s.bind(address, kPort), NetFailure::SlotBind, report);
+    }
     if (!slot.open)
         s.close();
 }
 
 } // namespace
+
+int ReceiveQueueBytes()
+{
+    // Read at each use, so that a test may set it for the sockets it opens next.
+    const char *text = std::getenv("KTR_RECEIVE_QUEUE_BYTES");
+    if (text == nullptr || *text == '\0')
+        return kReceiveBufferBytes;
+    int bytes = 0;
+    const char *end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, bytes);
+    return error == std::errc() && stop == end && bytes > 0 ? bytes : kReceiveBufferBytes;
+}
+
+void PrepareForReplies(UdpSocket &socket)
+{
+    (void)socket.setReceiveBuffer(ReceiveQueueBytes());
+    // Where the system can count what a full queue drops, the user is told of it.
+    (void)socket.setDropCounter(true);
+}
 
 std::string LocalAddressText(const std::vector<std::uint32_t> &addresses)
 {
@@ -62,10 +89,7 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
         return s;
     Succeeded(s.setBroadcast(true), NetFailure::ReceiveBroadcast, report);
     Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
-    // A smaller queue still works, it only holds fewer replies; no message for it.
-    (void)s.setReceiveBuffer(kReceiveBufferBytes);
-    // Where the system can count what a full queue drops, the debug trace reports it.
-    (void)s.setDropCounter(true);
+    PrepareForReplies(s);
     // Without the bind no reply ever arrives: the user is told, with the bind message the
     // sending endpoints use, and the tool goes on.
     if (!Succeeded(s.bind(0, kPort), NetFailure::ReceiveBind, report))

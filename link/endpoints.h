@@ -22,6 +22,17 @@ inline constexpr std::uint32_t kBroadcastAddress = 0xFFFFFFFFu;
 // net.core.rmem_max only to a process allowed to force it (root or CAP_NET_ADMIN).
 inline constexpr int kReceiveBufferBytes = 16 * 1024 * 1024;
 
+// The receive queue size asked for: kReceiveBufferBytes, or the number of bytes in the
+// environment variable KTR_RECEIVE_QUEUE_BYTES, which lets a test or a support session see how
+// the tool behaves when the system drops replies.
+int ReceiveQueueBytes();
+
+// Readies a socket that replies can land on - the receive socket, and every endpoint socket,
+// which unicast replies to its address reach - with the large receive queue and the drop
+// counter. A smaller queue still works, it only holds fewer replies, so failures are not
+// reported.
+void PrepareForReplies(UdpSocket &socket);
+
 // IPv4 addresses (first octet most significant) of the host's up, non-loopback interfaces, in
 // interface order.
 std::vector<std::uint32_t> LocalIpv4Addresses();
@@ -53,7 +64,7 @@ using FailureReporter = std::function<void(NetFailure, int osError)>;
 bool PortHeldElsewhere(std::uint16_t port);
 
 // The process-wide receive socket (with one warning first when another program holds the port):
-// broadcast and address reuse on, a large receive buffer, bound to 0.0.0.0:1901. Failures are
+// broadcast and address reuse on, readied for replies, bound to 0.0.0.0:1901. Failures are
 // reported and start-up goes on.
 UdpSocket OpenReceiveSocket(const FailureReporter &report);
 
@@ -90,7 +101,8 @@ public:
     void setDestination(std::uint32_t address, std::uint16_t port);
 
     const EndpointSlot &slot(int i) const { return slots_[static_cast<std::size_t>(i)]; }
-    // Native handles of the open slots, for the receiver (unicast replies land on them).
+    // Native handles of the open slots, for the receiver (unicast replies land on them; each is
+    // readied for replies as the receive socket is).
     std::vector<SocketHandle> openHandles() const;
 
 private:

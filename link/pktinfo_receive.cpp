@@ -1,4 +1,4 @@
-// recvmsg with a control buffer sized for one in_pktinfo.
+// recvmsg with a control buffer sized for one in_pktinfo and one drop count.
 #include "link/pktinfo_receive.h"
 
 #ifndef _WIN32
@@ -13,7 +13,9 @@ namespace ktr {
 PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
 {
     PktinfoDatagram d;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    // Room for both reports: a buffer that cannot hold one loses it (MSG_CTRUNC) without a word.
+    alignas(
+        cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(std::uint32_t))]{};
     iovec iov{buffer.data(), buffer.size()};
     msghdr msg{};
     msg.msg_name = &d.from;
@@ -36,6 +38,13 @@ PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
             std::memcpy(&info, CMSG_DATA(c), sizeof info);
             d.info = info;
         }
+#ifdef SO_RXQ_OVFL
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
+            std::uint32_t count = 0;
+            std::memcpy(&count, CMSG_DATA(c), sizeof count);
+            d.dropped = count;
+        }
+#endif
     }
     return d;
 }

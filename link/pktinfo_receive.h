@@ -1,6 +1,7 @@
-// One datagram taken off a POSIX socket together with its IP_PKTINFO: the interface it came in on
-// and the host's address there. Shared by the receivers that must tell interfaces apart (the
-// command-line tool and the device simulator); Windows has its own path through WSARecvMsg.
+// One datagram taken off a POSIX socket together with what the system reports beside it: the
+// interface it came in on and the host's address there (IP_PKTINFO), and the socket's count of
+// datagrams dropped for want of room (SO_RXQ_OVFL). Shared by every POSIX receiver: the window's
+// receiver thread, the command-line tool and the device simulator; Windows has its own paths.
 #pragma once
 
 #ifndef _WIN32
@@ -21,6 +22,8 @@ struct PktinfoDatagram
     bool truncated = false; // the datagram was longer than the buffer
     sockaddr_in from{};
     std::optional<in_pktinfo> info; // when the system reported it
+    // With the drop counter on: the datagrams the system has dropped on this socket so far.
+    std::optional<std::uint32_t> dropped;
 };
 
 // Receives without blocking; an interrupted call is retried.

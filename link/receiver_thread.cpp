@@ -20,6 +20,7 @@
 #endif
 
 #include "link/arrival.h"
+#include "link/drop_tally.h"
 #include "link/slot_copies.h"
 #include "link/socket_poll.h"
 
@@ -136,8 +137,8 @@ struct ReceiverThread::Impl
     Quiet quiet;
     // A datagram was delivered since the last quiet spell; the thread's own.
     bool deliveredSinceQuiet = false;
-    // The last drop count seen per socket; read and written by the thread only.
-    std::vector<std::pair<SocketHandle, std::uint32_t>> dropsSeen;
+    // The drop counts seen per socket; read and written by the thread only.
+    DropTally drops;
     WakeChannel wake;
 
     std::mutex mutex;
@@ -161,12 +162,16 @@ struct ReceiverThread::Impl
     // A slot socket as the thread reads it: with the destination of each datagram reported, so
     // that the copies of broadcasts (CountsOnSlot) can be told apart.
     static Slot TakeUpSlot(SocketHandle socket);
+    static std::vector<SocketHandle> SocketsOf(const std::vector<Slot> &slots);
 
     void run();
     void drain(SocketHandle socket);
     void drainSlot(const Slot &slot);
     void hand(Bytes datagram);
-    void noteDrops(SocketHandle socket, std::uint32_t total);
+    void noteDrops(SocketHandle socket, std::uint32_t count);
+    // Asks the system for each socket's drop count: the drops after the last datagram of a
+    // burst come with no datagram that would report them.
+    void askForDrops(const std::vector<SocketHandle> &sockets);
     // Takes up a new slot set or a stop request; true when the thread is to end.
     bool takeRequests(std::vector<Slot> &slots, bool &slotsChanged);
 };
@@ -194,23 +199,25 @@ bool ReceiverThread::Impl::takeRequests(std::vector<Slot> &slots, bool &slotsCha
     return false;
 }
 
-void ReceiverThread::Impl::noteDrops(SocketHandle socket, std::uint32_t total)
+void ReceiverThread::Impl::noteDrops(SocketHandle socket, std::uint32_t count)
 {
-    auto seen = std::find_if(dropsSeen.begin(), dropsSeen.end(),
-                             [&](const auto &entry) { return entry.first == socket; });
-    if (seen == dropsSeen.end())
-        seen = dropsSeen.insert(dropsSeen.end(), {socket, 0});
-    if (total == seen->second)
+    const std::uint32_t added = drops.note(socket, count);
+    if (added == 0 || !dropsGrew)
         return;
-    // The count wraps at 2^32; the difference does too.
-    const std::uint32_t added = total - seen->second;
-    seen->second = total;
-    if (dropsGrew) {
-        try {
-            dropsGrew(added, total);
-        } catch (...) {
-            // A report that fails loses only itself.
-        }
+    try {
+        dropsGrew(added, drops.total());
+    } catch (...) {
+        // A report that fails loses only itself.
+    }
+}
+
+void ReceiverThread::Impl::askForDrops(const std::vector<SocketHandle> &sockets)
+{
+    for (SocketHandle s : sockets) {
+        if (s == kNoSocket)
+            continue;
+        if (const auto count = DroppedSoFar(s))
+            noteDrops(s, *count);
     }
 }
 
@@ -237,6 +244,8 @@ void ReceiverThread::Impl::drainSlot(const Slot &slot)
 {
     for (int i = 0; i < kDrainBatch; ++i) {
         ArrivalResult r = ReceiveWithArrival(slot.socket, ArrivalDetail::DestinationOnly);
+        if (r.received.dropped)
+            noteDrops(slot.socket, *r.received.dropped);
         switch (r.received.status) {
         case ReceiveStatus::Datagram:
             if (CountsOnSlot(r.destination, slot.address))
@@ -264,6 +273,15 @@ void ReceiverThread::Impl::hand(Bytes datagram)
     }
 }
 
+std::vector<SocketHandle> ReceiverThread::Impl::SocketsOf(const std::vector<Slot> &slots)
+{
+    std::vector<SocketHandle> sockets;
+    sockets.reserve(slots.size());
+    for (const Slot &s : slots)
+        sockets.push_back(s.socket);
+    return sockets;
+}
+
 void ReceiverThread::Impl::run()
 {
     bool readReceiveSocket = receiveSocket != kNoSocket;
@@ -280,14 +298,20 @@ void ReceiverThread::Impl::run()
         }
 
         // After a delivery, poll waits only until the datagrams count as stopped.
-        const bool awaitQuiet = quiet && deliveredSinceQuiet;
+        const bool awaitQuiet = (quiet || dropsGrew) && deliveredSinceQuiet;
         const int polled = Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
         if (polled == 0) {
             deliveredSinceQuiet = false;
-            try {
-                quiet();
-            } catch (...) {
-                // A report that fails loses only itself.
+            std::vector<SocketHandle> sockets = SocketsOf(slots);
+            if (readReceiveSocket)
+                sockets.push_back(receiveSocket);
+            askForDrops(sockets);
+            if (quiet) {
+                try {
+                    quiet();
+                } catch (...) {
+                    // A report that fails loses only itself.
+                }
             }
             continue;
         }
@@ -309,8 +333,12 @@ void ReceiverThread::Impl::run()
                 return;
             // The caller may close the sockets of the old set as soon as it has been told; poll
             // again over the new set before reading any socket.
-            if (slotsChanged)
+            if (slotsChanged) {
+                std::vector<SocketHandle> kept = SocketsOf(slots);
+                kept.push_back(receiveSocket);
+                drops.keepOnly(kept);
                 continue;
+            }
         }
 
         for (std::size_t i = 1; i < entries.size(); ++i) {

@@ -20,11 +20,12 @@ public:
     // the bytes. The window posts it on to its own thread. It must not call stop or
     // setSlotSockets; an exception it throws drops that datagram only.
     using Deliver = std::function<void(Bytes datagram)>;
-    // Called on the receiver thread when the system's count of datagrams it dropped on a socket
-    // (a full receive queue) has grown: by how many since last seen, and in all. Only sockets
-    // with the drop counter on (UdpSocket::setDropCounter) report, and the system tells the count
-    // with the next datagram that arrives after the drops.
-    using DropsGrew = std::function<void(std::uint32_t added, std::uint32_t total)>;
+    // Called on the receiver thread when the system's count of datagrams it dropped on the
+    // receive socket or a slot socket (a full receive queue) has grown: by how many since last
+    // seen, and in all over every socket read since the start. The system tells the count with
+    // each datagram on a socket with the drop counter on (UdpSocket::setDropCounter), and the
+    // thread asks for it on every socket once the datagrams stop (DroppedSoFar).
+    using DropsGrew = std::function<void(std::uint32_t added, std::uint64_t total)>;
     // Called on the receiver thread once the datagrams stopped coming: no datagram for
     // kQuietAfter after the last one delivered. Once per quiet spell; never while idle.
     using Quiet = std::function<void()>;

@@ -22,6 +22,11 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "link/pktinfo_receive.h"
+#endif
+#ifdef __linux__
+#include <linux/sock_diag.h>
 #endif
 
 namespace ktr {
@@ -51,21 +56,6 @@ bool IsOversizedError([[maybe_unused]] int error)
     return false;
 #endif
 }
-
-#ifdef SO_RXQ_OVFL
-// The drop count the system attached to a received datagram, when the socket asked for it.
-std::optional<std::uint32_t> DropCount(msghdr &message)
-{
-    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
-            std::uint32_t count = 0;
-            std::memcpy(&count, CMSG_DATA(c), sizeof count);
-            return count;
-        }
-    }
-    return std::nullopt;
-}
-#endif
 
 SocketCallSeam &Seam()
 {
@@ -354,57 +344,53 @@ ReceiveResult ReceiveDatagram(SocketHandle socket)
     // One byte more than the largest datagram: a datagram that fills it was longer than allowed
     // (and possibly cut by the system), so it is dropped rather than delivered truncated.
     std::array<std::uint8_t, kMaxDatagram + 1> buffer;
+    ReceiveResult result;
+#ifdef _WIN32
     sockaddr_in from{};
     AddressLength fromLength = sizeof from;
-    ReceiveResult result;
-    for (;;) {
-#ifdef _WIN32
-        const int n = ::recvfrom(socket, reinterpret_cast<char *>(buffer.data()),
-                                 static_cast<int>(buffer.size()), 0,
-                                 reinterpret_cast<sockaddr *>(&from), &fromLength);
+    const int n =
+        ::recvfrom(socket, reinterpret_cast<char *>(buffer.data()), static_cast<int>(buffer.size()),
+                   0, reinterpret_cast<sockaddr *>(&from), &fromLength);
+    const int error = n < 0 ? LastSocketError() : 0;
 #else
-        iovec part{buffer.data(), buffer.size()};
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = fromLength;
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-#ifdef SO_RXQ_OVFL
-        alignas(cmsghdr) std::array<std::uint8_t, CMSG_SPACE(sizeof(std::uint32_t))> control;
-        message.msg_control = control.data();
-        message.msg_controllen = control.size();
+    const PktinfoDatagram d = ReceiveWithPktinfo(socket, buffer);
+    const ssize_t n = d.size;
+    const int error = d.error;
+    const sockaddr_in &from = d.from;
+    result.dropped = d.dropped;
 #endif
-        const ssize_t n = ::recvmsg(socket, &message, MSG_DONTWAIT);
-#ifdef SO_RXQ_OVFL
-        if (n >= 0)
-            result.dropped = DropCount(message);
-#endif
-#endif
-        if (n < 0) {
-            const int error = LastSocketError();
-#ifndef _WIN32
-            if (error == EINTR)
-                continue;
-#endif
-            result.status = IsWouldBlock(error)       ? ReceiveStatus::NothingWaiting
-                            : IsOversizedError(error) ? ReceiveStatus::Oversized
-                                                      : ReceiveStatus::Failed;
-            if (result.status == ReceiveStatus::Failed)
-                result.error = error;
-            return result;
-        }
-        const auto size = static_cast<std::size_t>(n);
-        if (size > kMaxDatagram) {
-            result.status = ReceiveStatus::Oversized;
-            return result;
-        }
-        result.status = ReceiveStatus::Datagram;
-        result.datagram.data.assign(buffer.begin(),
-                                    buffer.begin() + static_cast<std::ptrdiff_t>(size));
-        result.datagram.from = ntohl(from.sin_addr.s_addr);
-        result.datagram.fromPort = ntohs(from.sin_port);
+    if (n < 0) {
+        result.status = IsWouldBlock(error)       ? ReceiveStatus::NothingWaiting
+                        : IsOversizedError(error) ? ReceiveStatus::Oversized
+                                                  : ReceiveStatus::Failed;
+        if (result.status == ReceiveStatus::Failed)
+            result.error = error;
         return result;
     }
+    const auto size = static_cast<std::size_t>(n);
+    if (size > kMaxDatagram) {
+        result.status = ReceiveStatus::Oversized;
+        return result;
+    }
+    result.status = ReceiveStatus::Datagram;
+    result.datagram.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(size));
+    result.datagram.from = ntohl(from.sin_addr.s_addr);
+    result.datagram.fromPort = ntohs(from.sin_port);
+    return result;
+}
+
+std::optional<std::uint32_t> DroppedSoFar([[maybe_unused]] SocketHandle socket)
+{
+#ifdef SO_MEMINFO
+    std::array<std::uint32_t, SK_MEMINFO_VARS> info{};
+    AddressLength length = sizeof info;
+    if (::getsockopt(socket, SOL_SOCKET, SO_MEMINFO, info.data(), &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof(std::uint32_t))
+        return std::nullopt;
+    return info[SK_MEMINFO_DROPS];
+#else
+    return std::nullopt;
+#endif
 }
 
 bool WaitReadable(SocketHandle socket, int timeoutMs)

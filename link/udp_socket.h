@@ -117,6 +117,12 @@ ReceiveResult ReceiveDatagram(SocketHandle socket);
 // thread, which reads sockets it does not own.
 std::optional<UdpSocket::Name> LocalName(SocketHandle socket);
 
+// The datagrams the system has dropped on the socket since it was created, mostly for want of
+// room in its queue: the count the drop counter reports with each datagram, asked for at any
+// time (SO_MEMINFO on Linux), so that drops after the last datagram read are not missed.
+// nullopt where the system does not tell.
+std::optional<std::uint32_t> DroppedSoFar(SocketHandle socket);
+
 // Waits until a datagram is waiting on the socket or the time is up (negative: no limit).
 // True when one is waiting. Serves the simulator's loop and the socket tests on every system.
 bool WaitReadable(SocketHandle socket, int timeoutMs);

@@ -52,12 +52,19 @@ struct AppState
 {
     MacAddress SelectedDeviceMac{}; // all zero until a row is double-clicked
     NetworkBlock LastNetworkBlock;  // all zero until a network reply arrives
-    DeviceBlock deviceBlock;        // the DeviceBlock store
-    bool deviceBlockRead = false;   // the device-block-read flag
-    MacAddress deviceBlockMac{};    // the device the flag's read came from
+    // The device LastNetworkBlock was read from, so that a write's check compares with that
+    // device's own record.
+    std::optional<MacAddress> networkBlockMac;
+    DeviceBlock deviceBlock;      // the DeviceBlock store
+    bool deviceBlockRead = false; // the device-block-read flag
+    MacAddress deviceBlockMac{};  // the device the flag's read came from
     // Device blocks shown on the page so far, so the window can tell when the page's values
     // have come from a device.
     int deviceBlocksShown = 0;
+    // The device whose network settings were last read into the network page. It stays through
+    // the page's own writes; the commands that write to a device go out only while it is the
+    // selected one: before that no device has been chosen and read.
+    std::optional<MacAddress> pageDeviceMac;
     MessageText messageText;
 
     // The requests waiting for an answer and the writes being checked after a restart.

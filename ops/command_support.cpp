@@ -1,6 +1,7 @@
 // Steps the user's commands share.
 #include "ops/command_support.h"
 
+#include "ops/mac_text.h"
 #include "ops/outcomes.h"
 
 namespace ktr {
@@ -32,10 +33,40 @@ int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine)
     return sent;
 }
 
+void ShowOnlyLine(Ui &ui, std::string_view line)
+{
+    ShowProgressLine(ui, line);
+    ui.shell.refreshMessages();
+}
+
+bool RequireDeviceRead(Ui &ui)
+{
+    if (ui.state.pageDeviceMac == ui.state.SelectedDeviceMac)
+        return true;
+    ShowOnlyLine(ui, kNoDeviceLine);
+    return false;
+}
+
+std::optional<int> RowOfDevice(const DeviceList &list, const MacAddress &mac)
+{
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (ParseMacPlain(list.cellText(row, kMacColumn)) == mac)
+            return row;
+    }
+    return std::nullopt;
+}
+
 void SayIfNothingSent(Ui &ui, int sent)
 {
     if (sent == 0)
         ui.state.messageText.appendLine(kNothingSentLine);
+}
+
+std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &mac)
+{
+    if (state.networkBlockMac != mac)
+        return std::nullopt;
+    return state.LastNetworkBlock;
 }
 
 } // namespace ktr

@@ -1,6 +1,8 @@
-// Steps the user's commands share: the progress line around a request, and a write refused.
+// Steps the user's commands share: the progress line around a request, a write refused, and
+// the device list's rows.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "link/frame.h"
@@ -18,6 +20,28 @@ int SendWithProgress(Ui &ui, ByteView request, std::string_view progressLine);
 int SendThenReport(Ui &ui, ByteView request, std::string_view progressLine);
 // Adds the nothing-sent line when a request left through no endpoint.
 void SayIfNothingSent(Ui &ui, int sent);
+
+// Said by a write before a device has been chosen and read.
+inline constexpr std::string_view kNoDeviceLine = "请先搜索并双击列表中的设备";
+
+// The device list's columns that name a device.
+inline constexpr int kIpColumn = 0;
+inline constexpr int kMacColumn = 2; // twelve hex digits, as the search reply gave them
+
+// The message area shows this one line, and nothing goes out.
+void ShowOnlyLine(Ui &ui, std::string_view line);
+
+// The writes go to the selected device only once its network settings have been read: what
+// they send and the page they send come from that device. Before that: the no-device line, and
+// false.
+[[nodiscard]] bool RequireDeviceRead(Ui &ui);
+
+// The row of the device list that shows this device, if any.
+[[nodiscard]] std::optional<int> RowOfDevice(const DeviceList &list, const MacAddress &mac);
+
+// The device's network record as last read from it; nullopt when the record held is another
+// device's or none was read.
+[[nodiscard]] std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &mac);
 
 // A write that did not pass its checks: one box naming the field, then the focus in that field
 // so the user can correct it. Nothing is sent and nothing else changes.

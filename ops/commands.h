@@ -20,6 +20,8 @@ struct Ui
 
 // Main window.
 void OnSearch(Ui &ui);
+// The system dropped replies on their way to the window: one message line with the count.
+void ReportDroppedReplies(Ui &ui, std::uint64_t count);
 void OnDblclkDeviceList(Ui &ui);
 // One received datagram: decodes what the tool understands and refreshes the message area
 // (except for an empty tunnel reply, which does nothing at all).

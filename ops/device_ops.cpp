@@ -18,7 +18,7 @@ void OnReadDeviceBlock(Ui &ui)
         AwaitFromDevice(mac, Awaited::DeviceBlock, Purpose::ShowDevice, request);
     if (const WriteVerification *v = VerificationOf(state, mac)) {
         // Restarting after our own write: the read goes out once the device is back.
-        const PendingRequest reread = v->readRequest();
+        const PendingRequest reread = v->readRequest(state.clock());
         awaited.sendAt = reread.sendAt;
         awaited.attemptTimeout = reread.attemptTimeout;
         awaited.giveUpAt = reread.giveUpAt;
@@ -34,6 +34,8 @@ void OnReadDeviceBlock(Ui &ui)
 
 void OnWriteDeviceBlock(Ui &ui)
 {
+    if (!RequireDeviceRead(ui))
+        return;
     // A read of another device does not count: its settings would be written to this one.
     if (!ui.state.deviceBlockRead || ui.state.deviceBlockMac != ui.state.SelectedDeviceMac) {
         ui.shell.messageBox("请先执行\"读取设备参数\"操作;然后进行数据修改后再配置", "提示",

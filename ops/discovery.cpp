@@ -23,6 +23,12 @@ void OnSearch(Ui &ui)
     ui.shell.refreshMessages();
 }
 
+void ReportDroppedReplies(Ui &ui, std::uint64_t count)
+{
+    ui.state.messageText.appendLine(DroppedRepliesText(count));
+    ui.shell.refreshMessages();
+}
+
 void ShowSearchReply(Ui &ui, ByteView datagram)
 {
     const SearchReply reply = DecodeSearchReply(datagram);

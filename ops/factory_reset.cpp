@@ -10,18 +10,12 @@
 namespace ktr {
 namespace {
 
-constexpr int kIpColumn = 0;
-constexpr int kMacColumn = 2;
-
 // The device as the user knows it: its MAC, and its IP when the list shows it.
 std::string DeviceText(const DeviceList &list, const MacAddress &mac)
 {
     std::string text = FormatMacDashed(mac);
-    const std::string plain = FormatMacPlain(mac);
-    for (int row = 0; row < list.rowCount(); ++row) {
-        if (list.cellText(row, kMacColumn) == plain)
-            return text + "（IP " + list.cellText(row, kIpColumn) + "）";
-    }
+    if (const auto row = RowOfDevice(list, mac))
+        return text + "（IP " + list.cellText(*row, kIpColumn) + "）";
     return text;
 }
 
@@ -29,6 +23,8 @@ std::string DeviceText(const DeviceList &list, const MacAddress &mac)
 
 void OnLoadDefaults(Ui &ui)
 {
+    if (!RequireDeviceRead(ui))
+        return;
     const MacAddress mac = ui.state.SelectedDeviceMac;
     // A reset loses every setting of the device: one stray click must not do it.
     const std::string question = "确定要将设备" + DeviceText(ui.list, mac) +
@@ -36,7 +32,8 @@ void OnLoadDefaults(Ui &ui)
     if (!ui.shell.askYesNo(question, "恢复出厂设置"))
         return;
     if (SendWithProgress(ui, EncodeFactoryResetRequest(mac), "恢复出厂设置...") > 0)
-        StartVerification(ui, RestartingWrite::FactoryReset, mac, mac, ui.state.LastNetworkBlock);
+        StartVerification(ui, RestartingWrite::FactoryReset, mac, mac, ui.state.LastNetworkBlock,
+                          RecordOf(ui.state, mac));
 }
 
 } // namespace ktr

@@ -5,6 +5,7 @@
 
 #include "ops/ansi_text.h"
 #include "ops/mac_text.h"
+#include "ops/subnet_address.h"
 #include "ops/text_convert.h"
 
 namespace ktr {
@@ -109,14 +110,22 @@ bool IsHexText(std::string_view text)
 std::optional<Refusal> CheckTargetAddress(std::string_view key, std::string_view label,
                                           std::string_view text)
 {
+    const std::string entry = std::string(key.substr(6, key.find('_') - 6));
     if (Utf8ToAnsi(text).size() > kMaxTargetAddressBytes) {
         // An address that does not fit would run into the next entry's ports.
-        const std::string entry = std::string(key.substr(6, key.find('_') - 6));
         return Refusal{std::string(key),
                        "服务器" + entry + "的目标地址超过" +
                            std::to_string(kMaxTargetAddressBytes) + "字节",
                        "目标地址错误"};
     }
+    // A line break or NUL would end or split the address the device connects to.
+    const auto control = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    };
+    if (std::any_of(text.begin(), text.end(), control))
+        return Refusal{std::string(key), "服务器" + entry + "的目标地址含有控制字符",
+                       "目标地址错误"};
     if (!Utf8ToAnsiExact(text))
         return RefuseField(key, label, AcceptedForm(FieldKind::TargetAddress));
     return std::nullopt;
@@ -268,6 +277,12 @@ Result<NetworkValues, Refusal> CheckNetworkForm(const NetworkForm &form)
     values.subnetMask = ParseDottedAddress(Trimmed(form.subnetMask));
     values.gateway = ParseDottedAddress(Trimmed(form.gateway));
     values.staticIpMode = form.ipMode != kIpModeDhcp;
+    // A device holding its subnet's network or broadcast address cannot be reached; with DHCP
+    // the static IP is not used.
+    if (values.staticIpMode) {
+        if (auto why = UnusableStaticIp(values.staticIp, values.subnetMask))
+            return Fail(Refusal{"static_ip", "静态IP：" + *why, std::string(kRefusalCaption)});
+    }
     values.maxConnections = static_cast<std::uint8_t>(form.maxConnections);
     for (std::size_t n = 0; n < kServerCount; ++n) {
         const ServerForm &server = form.servers[n];

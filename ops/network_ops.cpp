@@ -10,8 +10,6 @@
 namespace ktr {
 namespace {
 
-constexpr int kMacColumn = 2; // twelve hex digits, as the search reply gave them
-
 // DHCP greys the static address fields; they keep their text and a write still sends them.
 void ApplyIpModeEnableRule(NetworkView &page, const NetworkForm &form)
 {
@@ -68,6 +66,8 @@ void OnSelchangeIpMode(Ui &ui)
 
 void OnConfigureNetwork(Ui &ui)
 {
+    if (!RequireDeviceRead(ui))
+        return;
     // A field the device cannot hold refuses the whole write before the record is touched.
     const auto values = CheckNetworkForm(ui.networkPage.form());
     if (!values) {
@@ -75,10 +75,13 @@ void OnConfigureNetwork(Ui &ui)
         return;
     }
     NetworkBlock &block = ui.state.LastNetworkBlock;
+    const std::optional<NetworkBlock> before = RecordOf(ui.state, ui.state.SelectedDeviceMac);
     OverlayNetworkValues(*values, block);
+    // Until the check confirms it, the record held is what was sent, not what the device holds.
+    ui.state.networkBlockMac.reset();
     const MacAddress &mac = ui.state.SelectedDeviceMac;
     if (SendThenReport(ui, EncodeWriteNetworkRequest(mac, block.bytes()), "设置参数... ") > 0)
-        StartVerification(ui, RestartingWrite::NetworkSettings, mac, mac, block);
+        StartVerification(ui, RestartingWrite::NetworkSettings, mac, mac, block, before);
 }
 
 } // namespace ktr

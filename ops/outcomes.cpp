@@ -15,34 +15,85 @@ std::string DeviceName(const MacAddress &mac)
     return "设备" + FormatMacDashed(mac);
 }
 
-void RemoveVerification(AppState &state, const MacAddress &mac)
+// The check waiting for this MAC's answer, const or not as the state is.
+template <typename State>
+auto FindVerification(State &state, const MacAddress &mac) -> decltype(&state.verifications[0])
 {
-    std::erase_if(state.verifications,
-                  [&](const WriteVerification &v) { return v.readMac() == mac; });
-    if (state.pageAwaitsVerifiedRead == mac)
-        state.pageAwaitsVerifiedRead.reset();
+    const auto it = std::find_if(state.verifications.begin(), state.verifications.end(),
+                                 [&](const WriteVerification &v) { return v.awaitedMac() == mac; });
+    return it == state.verifications.end() ? nullptr : &*it;
 }
 
-void ReportVerifiedRead(MessageText &text, const WriteVerification &v,
-                        const VerificationResult &result, const NetworkBlock &read)
+void RemoveVerification(AppState &state, const WriteVerification *v)
 {
-    switch (v.kind()) {
-    case RestartingWrite::NetworkSettings:
-        if (result.outcome == WriteOutcome::TookEffect) {
-            text.appendLine("设备已重启，网络参数已生效");
-            return;
-        }
-        text.appendLine("设备已重启，以下网络参数与写入的不一致：");
-        for (const FieldDifference &d : result.differences)
-            text.appendLine("  " + d.field + "：写入 " + d.written + "，设备为 " + d.found);
-        return;
-    case RestartingWrite::Mac:
-        text.appendLine("MAC地址已改为" + FormatMacDashed(v.readMac()) + "，设备已用新地址应答");
-        return;
-    case RestartingWrite::FactoryReset:
-        text.appendLine("设备已恢复出厂设置并重启，设备IP：" +
-                        FormatDottedAddress(read.address(AddressField::StaticIp)));
-        return;
+    if (state.pageAwaitsVerifiedRead == v->readMac())
+        state.pageAwaitsVerifiedRead.reset();
+    std::erase_if(state.verifications, [&](const WriteVerification &e) { return &e == v; });
+}
+
+std::string IpText(const std::optional<NetworkBlock> &read)
+{
+    return read ? FormatDottedAddress(read->address(AddressField::StaticIp)) : std::string("-");
+}
+
+// Nothing came back at all: the write may not even have reached the device.
+std::string SilenceLine(const MacAddress &mac)
+{
+    return DeviceName(mac) +
+           "写入后没有任何应答，不能确定写入是否生效：请检查设备电源和网线，然后重新搜索";
+}
+
+std::vector<std::string> NetworkVerdict(const WriteVerification &v, const VerificationResult &r)
+{
+    switch (r.outcome) {
+    case WriteOutcome::TookEffect:
+        return {"设备已重启，网络参数已生效"};
+    case WriteOutcome::Differs: {
+        std::vector<std::string> lines{"设备已重启，以下网络参数与写入的不一致："};
+        for (const FieldDifference &d : r.differences)
+            lines.push_back("  " + d.field + "：写入 " + d.written + "，设备为 " + d.found);
+        return lines;
+    }
+    default:
+        return {SilenceLine(v.sentTo())};
+    }
+}
+
+std::vector<std::string> MacVerdict(const WriteVerification &v, const VerificationResult &r)
+{
+    const std::string oldMac = FormatMacDashed(v.sentTo());
+    const std::string newMac = FormatMacDashed(v.readMac());
+    switch (r.outcome) {
+    case WriteOutcome::TookEffect:
+        return {"MAC地址已改为" + newMac + "，设备已用新地址应答"};
+    case WriteOutcome::NotTaken:
+        return {"设备仍在旧MAC地址" + oldMac + "应答，新MAC地址" + newMac +
+                "没有应答：MAC地址没有改变"};
+    case WriteOutcome::OldMacAnswers:
+        return {"新MAC地址" + newMac + "已应答，但旧MAC地址" + oldMac +
+                "仍有设备应答：请重新搜索确认"};
+    case WriteOutcome::OtherAtNewMac:
+        return {"新MAC地址" + newMac + "应答的网络参数与本设备的不同，可能是另一台设备：" +
+                "请重新搜索确认"};
+    default:
+        return {"新MAC地址" + newMac + "和旧MAC地址" + oldMac +
+                "都没有应答，不能确定MAC地址是否已写入：请检查设备电源和网线，然后重新搜索"};
+    }
+}
+
+std::vector<std::string> ResetVerdict(const WriteVerification &v, const VerificationResult &r)
+{
+    switch (r.outcome) {
+    case WriteOutcome::TookEffect:
+        return {"设备已恢复出厂设置并重启，设备IP：" + IpText(r.read)};
+    case WriteOutcome::NotTaken:
+        return {DeviceName(v.sentTo()) +
+                "的网络参数与恢复前相同：恢复出厂设置没有生效（或设备原本就是出厂设置）"};
+    case WriteOutcome::Unconfirmed:
+        return {DeviceName(v.sentTo()) + "已应答，设备IP：" + IpText(r.read) +
+                "；恢复前没有读取设备参数，不能确定是否已恢复出厂设置"};
+    default:
+        return {SilenceLine(v.sentTo())};
     }
 }
 
@@ -67,34 +118,80 @@ void AwaitReply(Ui &ui, PendingRequest request, int sent)
 }
 
 void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &sentTo,
-                       const MacAddress &readMac, const NetworkBlock &written)
+                       const MacAddress &readMac, const NetworkBlock &written,
+                       std::optional<NetworkBlock> before)
 {
     AppState &state = ui.state;
-    RemoveVerification(state, readMac);
-    const WriteVerification &v =
-        state.verifications.emplace_back(kind, readMac, written, state.clock(), sentTo);
-    state.pending.add(v.readRequest());
+    if (const WriteVerification *old = VerificationOf(state, readMac))
+        RemoveVerification(state, old);
+    const WriteVerification &v = state.verifications.emplace_back(kind, sentTo, readMac, written,
+                                                                  std::move(before), state.clock());
+    state.pending.add(v.readRequest(state.clock()));
 }
 
 const WriteVerification *VerificationOf(const AppState &state, const MacAddress &mac)
 {
-    const auto it = std::find_if(state.verifications.begin(), state.verifications.end(),
-                                 [&](const WriteVerification &v) { return v.readMac() == mac; });
-    return it == state.verifications.end() ? nullptr : &*it;
+    return FindVerification(state, mac);
 }
 
-void ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read)
+std::vector<std::string> VerdictLines(const WriteVerification &v, const VerificationResult &result)
 {
-    AppState &state = ui.state;
-    const WriteVerification *v = VerificationOf(state, mac);
-    if (v == nullptr)
-        return;
-    ReportVerifiedRead(state.messageText, *v, v->onRead(read), read);
+    switch (v.kind()) {
+    case RestartingWrite::NetworkSettings:
+        return NetworkVerdict(v, result);
+    case RestartingWrite::Mac:
+        return MacVerdict(v, result);
+    case RestartingWrite::FactoryReset:
+        return ResetVerdict(v, result);
+    }
+    return {};
+}
+
+namespace {
+
+// A verdict in the message text; the selection follows a device that moved to its new MAC.
+void ReportVerdict(AppState &state, const WriteVerification &v, const VerificationResult &result)
+{
+    for (const std::string &line : VerdictLines(v, result))
+        state.messageText.appendLine(line);
     // The device now answers only to its new MAC: the commands follow it there instead of
     // going to a MAC nobody answers any more.
-    if (v->kind() == RestartingWrite::Mac && state.SelectedDeviceMac == v->sentTo())
-        state.SelectedDeviceMac = v->readMac();
-    RemoveVerification(state, mac);
+    if (result.outcome != WriteOutcome::TookEffect)
+        return;
+    if (v.kind() == RestartingWrite::Mac && state.SelectedDeviceMac == v.sentTo())
+        state.SelectedDeviceMac = v.readMac();
+    if (v.kind() == RestartingWrite::Mac && state.networkBlockMac == v.sentTo())
+        state.networkBlockMac = v.readMac();
+    if (v.kind() == RestartingWrite::Mac && state.pageDeviceMac == v.sentTo())
+        state.pageDeviceMac = v.readMac();
+    // The record sent is now the device's own.
+    if (v.kind() == RestartingWrite::NetworkSettings && state.SelectedDeviceMac == v.sentTo())
+        state.networkBlockMac = v.sentTo();
+}
+
+} // namespace
+
+bool ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read)
+{
+    AppState &state = ui.state;
+    WriteVerification *v = FindVerification(state, mac);
+    if (v == nullptr)
+        return false;
+    const std::optional<VerificationResult> result = v->onRead(read, state.clock());
+    if (!result) {
+        // No verdict from this answer: the device is asked again while the window lasts.
+        state.pending.add(v->readRequest(state.clock()));
+        return false;
+    }
+    ReportVerdict(state, *v, *result);
+    const bool pageWaits = state.pageAwaitsVerifiedRead == v->readMac();
+    // After a reset the page takes the device's new values, so that the next write does not
+    // send the old ones back.
+    const bool resetOnPage = v->kind() == RestartingWrite::FactoryReset &&
+                             result->outcome == WriteOutcome::TookEffect &&
+                             state.SelectedDeviceMac == mac;
+    RemoveVerification(state, v);
+    return pageWaits || resetOnPage;
 }
 
 void ReportNoAnswer(Ui &ui, const PendingRequest &request)
@@ -114,13 +211,16 @@ void ReportNoAnswer(Ui &ui, const PendingRequest &request)
                         "没有确认参数写入，参数可能没有保存：请重新读取设备参数后再配置");
         break;
     case Purpose::VerifyWrite: {
-        const WriteVerification *v = VerificationOf(state, mac);
-        if (v != nullptr && v->kind() == RestartingWrite::Mac)
-            text.appendLine("新MAC地址" + FormatMacDashed(mac) +
-                            "没有应答：MAC地址可能没有写入，请重新搜索确认");
-        else
-            text.appendLine(DeviceName(mac) + "重启后没有应答：请检查设备电源和网线，然后重新搜索");
-        RemoveVerification(state, mac);
+        WriteVerification *v = FindVerification(state, mac);
+        if (v == nullptr)
+            break;
+        const std::optional<VerificationResult> result = v->onSilence();
+        if (!result) {
+            state.pending.add(v->readRequest(state.clock()));
+            break;
+        }
+        ReportVerdict(state, *v, *result);
+        RemoveVerification(state, v);
         break;
     }
     }

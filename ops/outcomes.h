@@ -2,8 +2,10 @@
 // not, and what a write that restarts the device did.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ops/commands.h"
 #include "ops/pending_requests.h"
@@ -27,14 +29,21 @@ PendingRequest AwaitFromDevice(const MacAddress &mac, Awaited awaited, Purpose p
 void AwaitReply(Ui &ui, PendingRequest request, int sent);
 
 // The check of a write that restarts the device is started once the write went out: the write
-// was addressed to sentTo, the device answers to readMac after the restart.
+// was addressed to sentTo, the device answers to readMac after the restart. before: the
+// device's record read before the write, when the tool has it.
 void StartVerification(Ui &ui, RestartingWrite kind, const MacAddress &sentTo,
-                       const MacAddress &readMac, const NetworkBlock &written);
-// The check under way for the device that answers to this MAC, if any.
+                       const MacAddress &readMac, const NetworkBlock &written,
+                       std::optional<NetworkBlock> before);
+// The check under way that waits for an answer from this MAC, if any.
 const WriteVerification *VerificationOf(const AppState &state, const MacAddress &mac);
 
-// The answer to a pending re-read: the outcome of the write, in the message text.
-void ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read);
+// The lines that tell the user a check's verdict, shared by the window and the command line.
+std::vector<std::string> VerdictLines(const WriteVerification &v, const VerificationResult &result);
+
+// The answer to a pending re-read: a verdict in the message text, or another re-read. True
+// when the record read is to be shown on the network page (the page waits for it, or a reset
+// of the device on the page took effect).
+bool ReportVerification(Ui &ui, const MacAddress &mac, const NetworkBlock &read);
 // A request whose last attempt went unanswered, in the message text.
 void ReportNoAnswer(Ui &ui, const PendingRequest &request);
 

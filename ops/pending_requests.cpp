@@ -73,9 +73,9 @@ DueRequests PendingRequests::due(SteadyTime now)
         PendingRequest &e = *it;
         const bool firstSend = !e.sent && e.sendAt <= now;
         const bool timedOut = e.sent && e.deadline <= now;
+        const bool untilGiveUp = e.giveUpAt != SteadyTime{};
         if (timedOut) {
-            const bool mayRetry = e.giveUpAt != SteadyTime{} ? now + e.attemptTimeout <= e.giveUpAt
-                                                             : e.attempts <= e.retries;
+            const bool mayRetry = untilGiveUp ? now < e.giveUpAt : e.attempts <= e.retries;
             if (!mayRetry) {
                 out.expired.push_back(std::move(e));
                 it = entries_.erase(it);
@@ -85,7 +85,9 @@ DueRequests PendingRequests::due(SteadyTime now)
         if (firstSend || timedOut) {
             e.sent = true;
             ++e.attempts;
-            e.deadline = now + e.attemptTimeout;
+            // The last attempt ends at the give-up time, not an attempt's length before it.
+            e.deadline =
+                untilGiveUp ? std::min(now + e.attemptTimeout, e.giveUpAt) : now + e.attemptTimeout;
             out.toSend.push_back(e);
         }
         ++it;

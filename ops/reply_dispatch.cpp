@@ -12,14 +12,19 @@ namespace {
 void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
 {
     AppState &state = ui.state;
-    if (taken.purpose == Purpose::VerifyWrite) {
-        const bool showOnPage = state.pageAwaitsVerifiedRead == taken.key.mac;
-        ReportVerification(ui, taken.key.mac, NetworkBlock(block.first<NetworkBlock::kSize>()));
-        if (!showOnPage)
-            return;
-    }
+    const bool verifying = taken.purpose == Purpose::VerifyWrite;
+    const WriteVerification *v = verifying ? VerificationOf(state, taken.key.mac) : nullptr;
+    const bool reset = v != nullptr && v->kind() == RestartingWrite::FactoryReset;
+    if (verifying &&
+        !ReportVerification(ui, taken.key.mac, NetworkBlock(block.first<NetworkBlock::kSize>())))
+        return;
     ShowNetworkBlock(ui, block);
-    state.messageText.appendLine("读取网络参数成功！");
+    state.networkBlockMac = taken.key.mac;
+    state.pageDeviceMac = taken.key.mac;
+    if (reset)
+        state.messageText.appendLine("网络参数页已显示设备恢复出厂设置后的参数");
+    else
+        state.messageText.appendLine("读取网络参数成功！");
 }
 
 void ShowTunnelReply(Ui &ui, const PendingRequest &taken, ByteView tunnelFrame)

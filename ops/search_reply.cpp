@@ -35,4 +35,10 @@ Bytes EncodeSearchReply(const SearchReply &reply)
     return EncodeReply(kCmdSearch, payload);
 }
 
+std::string DroppedRepliesText(std::uint64_t count)
+{
+    return "接收队列已满，系统丢弃了 " + std::to_string(count) +
+           " 个应答：设备列表可能不全，请再搜索一次";
+}
+
 } // namespace ktr

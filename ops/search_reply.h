@@ -23,4 +23,9 @@ SearchReply DecodeSearchReply(ByteView datagram);
 // Builds the reply a device sends: IP at 8-11, MAC at 12-17, firmware at 18-19, name from 22.
 Bytes EncodeSearchReply(const SearchReply &reply);
 
+// What the user reads when the system dropped replies before the tool could take them (a full
+// receive queue): the search may have missed devices. The window's message line and ktr-cli's
+// line on standard error.
+std::string DroppedRepliesText(std::uint64_t count);
+
 } // namespace ktr

@@ -2,7 +2,10 @@
 // clock ticks run through the commands and the dispatcher over the page and list fakes. Besides
 // memory errors it checks the round trip a technician relies on: a network read taken for the
 // page, written back unedited, sends exactly the record that was read - or, when the record holds
-// a value the page's checks refuse, sends nothing and says why.
+// a value the page's checks refuse, sends nothing and says why. Late and duplicated answers are fed
+// around the writes: an answer that still shows the record from before a write never ends the
+// write's check while its window is open.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +52,18 @@ private:
 constexpr MacAddress kDevices[2] = {{0x00, 0x0E, 0xEB, 0x00, 0x00, 0x01},
                                     {0x00, 0x0E, 0xEB, 0x00, 0x00, 0x02}};
 
+// A MAC write that went out: to a device chosen and read, with a MAC that one device can hold
+// and that no other device of the list holds.
+void CheckMacWriteMayGoOut(const test::Harness &h, bool chosenAndRead, const MacAddress &from,
+                           const MacAddress &newMac)
+{
+    Check(chosenAndRead);
+    Check(h.shell.sent.back() == EncodeWriteMacRequest(from, newMac));
+    Check(newMac != MacAddress{} && (newMac[0] & 0x01) == 0 && newMac != from);
+    for (const DeviceRow &row : h.list.rows)
+        Check(row.at(2) != FormatMacPlain(newMac));
+}
+
 // A record the page can show and give back unchanged: mode 0x80 or 0x00, a connection count of
 // the combo's items, printable target addresses that fit; any other byte as the input has it.
 NetworkBlock ShowableRecord(Input &in)
@@ -76,10 +91,38 @@ Bytes NetworkReply(const MacAddress &mac, const NetworkBlock &block)
     return EncodeReply(kCmdReadNetwork, payload);
 }
 
-void Step(test::Harness &h, Input &in)
+// A late answer to a read sent before a write, delivered once or twice, while the write's check
+// may be under way.
+void DeliverLateAnswer(test::Harness &h, Input &in)
+{
+    if (h.state.verifications.empty())
+        return;
+    const WriteVerification &v = h.state.verifications[in.byte() % h.state.verifications.size()];
+    if (!v.before())
+        return;
+    const MacAddress mac = v.awaitedMac();
+    // A settings write that changes a field the page shows, or a reset: the old record is no
+    // evidence of either.
+    const bool stale = v.kind() == RestartingWrite::FactoryReset ||
+                       (v.kind() == RestartingWrite::NetworkSettings &&
+                        !DifferingFields(v.written(), *v.before()).empty());
+    const bool open = h.state.clock() < v.windowEnd();
+    const NetworkBlock before = *v.before();
+    const std::string text = h.state.messageText.text();
+    const int copies = 1 + in.byte() % 2;
+    for (int n = 0; n < copies; ++n)
+        OnDatagram(h.ui, NetworkReply(mac, before));
+    if (stale && open) {
+        Check(VerificationOf(h.state, mac) != nullptr);
+        Check(h.state.messageText.text() == text);
+    }
+}
+
+// lastDatagram: the last datagram delivered, for a duplicate of it.
+void Step(test::Harness &h, Input &in, Bytes &lastDatagram)
 {
     Ui &ui = h.ui;
-    switch (in.byte() % 9) {
+    switch (in.byte() % 13) {
     case 0:
         h.list.selected = in.byte() % 3 - 1;
         OnDblclkDeviceList(ui);
@@ -87,6 +130,7 @@ void Step(test::Harness &h, Input &in)
     case 1: {
         const Bytes datagram = in.bytes(in.byte());
         OnDatagram(ui, datagram);
+        lastDatagram = datagram;
         break;
     }
     case 2:
@@ -98,7 +142,8 @@ void Step(test::Harness &h, Input &in)
         const NetworkBlock block = ShowableRecord(in);
         const PendingRequest *waiting = h.state.pending.find({mac, Awaited::NetworkBlock});
         const bool forPage = waiting != nullptr && waiting->purpose == Purpose::ShowNetwork;
-        OnDatagram(ui, NetworkReply(mac, block));
+        lastDatagram = NetworkReply(mac, block);
+        OnDatagram(ui, lastDatagram);
         if (forPage) {
             Check(h.state.SelectedDeviceMac == mac);
             // A record is always shown, but one the page's checks refuse (a mask with holes, an
@@ -133,6 +178,33 @@ void Step(test::Harness &h, Input &in)
     case 8:
         h.shell.openEndpoints = in.byte() % 2;
         break;
+    case 9: {
+        const std::uint8_t pick = in.byte();
+        MacAddress newMac = kDevices[pick % 2];
+        if ((pick & 0x80) != 0) {
+            const Bytes raw = in.bytes(newMac.size());
+            std::copy(raw.begin(), raw.end(), newMac.begin());
+        }
+        h.networkPage.current.mac = FormatMacDashed(newMac);
+        const MacAddress from = h.state.SelectedDeviceMac;
+        const bool chosenAndRead = h.state.pageDeviceMac == from;
+        const std::size_t sentBefore = h.shell.sent.size();
+        OnWriteMac(ui);
+        if (h.shell.sent.size() != sentBefore)
+            CheckMacWriteMayGoOut(h, chosenAndRead, from, newMac);
+        break;
+    }
+    case 10:
+        DeliverLateAnswer(h, in);
+        break;
+    case 11:
+        // An answer delivered twice, as a device on two paths or a retry's late reply gives it.
+        OnDatagram(ui, lastDatagram);
+        break;
+    case 12:
+        // The user types another static IP, so that a write differs from the record read.
+        h.networkPage.current.staticIp = "10.0.0." + std::to_string(in.byte());
+        break;
     }
 }
 
@@ -144,7 +216,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const MacAddress &mac : kDevices)
         h.list.insertRowAtTop({"192.168.0.10", "KTR", FormatMacPlain(mac), "288"});
     Input in(data, size);
+    Bytes lastDatagram;
     for (int steps = 0; steps < 64 && !in.empty(); ++steps)
-        Step(h, in);
+        Step(h, in, lastDatagram);
     return 0;
 }

@@ -125,6 +125,32 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     EXPECT_EQ(source->text(), QStringLiteral("下面是设备 000EEB123456 (192.168.0.66) 的参数"));
 }
 
+TEST_F(FinishTest, WritesSayToChooseADeviceUntilOneHasBeenRead)
+{
+    const auto clickEach = [this] {
+        for (QWidget *control :
+             {networkControl(ids::kConfigureNetwork), networkControl(ids::kLoadDefaults),
+              networkControl(ids::kWriteMac), deviceControl(ids::kWriteDeviceBlock)}) {
+            auto *button = qobject_cast<QPushButton *>(control);
+            button->click();
+            EXPECT_EQ(messageAreaText(), QStringLiteral("请先搜索并双击列表中的设备\n"))
+                << button->text().toStdString();
+        }
+    };
+    clickEach();
+    if (InPrivateNetwork()) {
+        // With the endpoint open a write would now leave, addressed to the all-zero MAC.
+        dialog->OnSearch();
+        receive(SearchReply(0x42));
+        clickEach();
+        // The read is out, its answer not in: the page still shows no device's settings.
+        doubleClickRow(0);
+        clickEach();
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(boxes.questions.empty()) << "no reset question without a device";
+}
+
 TEST_F(FinishTest, ListHintSaysToDoubleClickEvenOverEmptySpace)
 {
     QWidget *viewport = list()->viewport();

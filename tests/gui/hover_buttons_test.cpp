@@ -42,6 +42,7 @@ TEST_F(HoverButtonsTest, TakeOverThePageButtonsInPlace)
 TEST_F(HoverButtonsTest, ClicksStillRunThePageCommands)
 {
     dialog->show();
+    state.pageDeviceMac = state.SelectedDeviceMac; // as if a device had been chosen and read
     boxes.answerYes = true;
     QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
     EXPECT_EQ(boxes.questions.size(), 1u) << "the reset asks first";
@@ -63,6 +64,7 @@ TEST_F(HoverButtonsTest, ComeBackEnabledWithTheirPage)
         EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
         EXPECT_TRUE(button->originalControl()->isEnabled()) << button->text().toStdString();
     }
+    state.pageDeviceMac = state.SelectedDeviceMac; // as if a device had been chosen and read
     boxes.answerYes = true;
     QTest::mouseClick(&dialog->firstHoverButton(), Qt::LeftButton);
     EXPECT_TRUE(messageAreaText().startsWith("恢复出厂设置...\n"));

@@ -365,13 +365,13 @@ TEST_F(EndingTest, EnterAndEscOnAPageKeepTheWindowAndWhatWasTyped)
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(address->text(), "10.0.0.7");
 
-    // Enter on a focused page button runs it: "写MAC" with a malformed address only complains.
+    // Enter on a focused page button runs it: "写MAC" with no device read only says so.
     auto *mac = qobject_cast<QLineEdit *>(networkControl(ids::kMacEdit));
     mac->setText("no mac");
     auto *writeMac = qobject_cast<QPushButton *>(networkControl(ids::kWriteMac));
     writeMac->setFocus();
     QTest::keyClick(writeMac, Qt::Key_Return);
-    EXPECT_EQ(messageAreaText(), "不合格的MAC地址格式!!!\n");
+    EXPECT_EQ(messageAreaText(), "请先搜索并双击列表中的设备\n");
     EXPECT_TRUE(dialog->isVisible());
 }
 

@@ -53,13 +53,6 @@ std::string NewValue(const FormField<Form> &field, const std::string &current, i
     return {};
 }
 
-std::string WriteFile(const std::string &name, const std::string &text)
-{
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path) << text;
-    return path;
-}
-
 class CliDeviceLab : public CliLab
 {
 protected:
@@ -69,20 +62,7 @@ protected:
         ASSERT_EQ(sim_.start(Sim(devices, "192.168.0.10", kMac0, extra)), "");
     }
     // Writes a simulated device took (answered lines; "ignored" ones changed nothing).
-    std::size_t writes() const
-    {
-        std::size_t count = 0;
-        for (const std::string &line : sim_.lines()) {
-            const bool write = line.find("write-network") != std::string::npos ||
-                               line.find("tunnel write") != std::string::npos ||
-                               line.find("write-mac") != std::string::npos ||
-                               line.find("factory-reset") != std::string::npos;
-            if (write && line.find(" -> ") != std::string::npos &&
-                line.find("ignored") == std::string::npos)
-                ++count;
-        }
-        return count;
-    }
+    std::size_t writes() const { return TakenWrites(sim_); }
 };
 
 TEST_F(CliDeviceLab, EveryFieldSetIsReadBackAsSet)
@@ -159,6 +139,23 @@ TEST_F(CliDeviceLab, InvalidValuesAreRefusedWithNothingOnTheWire)
     EXPECT_EQ(order.exitCode, 2);
     EXPECT_THAT(order.err, HasSubstr("1号通道"));
     EXPECT_EQ(writes(), 0u);
+
+    // A static IP that is the broadcast or network address under the mask the device holds
+    // would leave it unreachable: read, but not written, by set and by a plan without a mask.
+    const CliRun broadcast = RunCli({"set", kMac0, "static_ip=192.168.0.255"});
+    EXPECT_EQ(broadcast.exitCode, 2);
+    EXPECT_THAT(broadcast.err, HasSubstr("192.168.0.255 是子网掩码 255.255.255.0 下的广播地址"));
+    const std::string plan =
+        WriteFile("network-address.json",
+                  R"({"devices": {"00-0E-EB-00-00-01": {"static_ip": "192.168.0.0"}}})");
+    const CliRun applied = RunCli({"apply", plan, "--json"});
+    EXPECT_EQ(applied.exitCode, 6) << applied.err;
+    const json line = ParseJson(applied);
+    EXPECT_EQ(line["outcome"], "refused");
+    EXPECT_THAT(line["detail"].get<std::string>(),
+                HasSubstr("192.168.0.0 是子网掩码 255.255.255.0 下的网络地址"));
+    EXPECT_EQ(writes(), 0u);
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["static_ip"], "192.168.0.10");
 }
 
 TEST_F(CliDeviceLab, DryRunPrintsTheFramesAndWritesNothing)
@@ -297,6 +294,35 @@ TEST_F(CliDeviceLab, MacWriteIsVerifiedUnderTheNewMac)
     EXPECT_EQ(RunCli({"mac", kMac0, "02-00-00-00-00-43"}).exitCode, 4) << "no such device";
 }
 
+TEST_F(CliDeviceLab, MacsThatWouldBreakADeviceOrTheLanAreRefusedWithNothingWritten)
+{
+    start(2);
+    UdpSocket watch = LabSocket(LabHost::Dev);
+    ASSERT_TRUE(watch.isValid());
+    const std::vector<std::pair<std::string, std::string>> unusable{
+        {"00-00-00-00-00-00", "全为零"},    {"FF-FF-FF-FF-FF-FF", "广播地址"},
+        {"01-00-5e-00-00-fb", "组播地址"},  {"030000000001", "组播地址"},
+        {kMac0, "与设备当前的MAC地址相同"},
+    };
+    for (const auto &[newMac, reason] : unusable) {
+        const CliRun run = RunCli({"mac", kMac0, newMac});
+        EXPECT_EQ(run.exitCode, 2) << newMac;
+        EXPECT_THAT(run.err, HasSubstr(reason)) << newMac;
+        EXPECT_THAT(run.err, HasSubstr("没有写入")) << newMac;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(ReceiveUntilQuiet(watch, 300ms).empty()) << "a refused MAC sent something";
+    EXPECT_EQ(writes(), 0u);
+
+    // Another device answers to it: asked for, found, and nothing written to either.
+    const CliRun taken = RunCli({"mac", kMac0, kMac1});
+    EXPECT_EQ(taken.exitCode, 2);
+    EXPECT_THAT(taken.err, HasSubstr("已被局域网上的另一台设备使用"));
+    EXPECT_EQ(writes(), 0u);
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["static_ip"], "192.168.0.10");
+    EXPECT_EQ(ParseJson(RunCli({"get", kMac1, "--json"}))["static_ip"], "192.168.0.11");
+}
+
 TEST_F(CliDeviceLab, ResetAsksUnlessYesAndIsVerified)
 {
     start(1);
@@ -311,6 +337,60 @@ TEST_F(CliDeviceLab, ResetAsksUnlessYesAndIsVerified)
     EXPECT_EQ(reset.exitCode, 0) << reset.err;
     EXPECT_THAT(reset.out, HasSubstr("已恢复出厂设置"));
     EXPECT_EQ(ParseJson(RunCli({"get", kMac0, "--json"}))["gateway"], "192.168.0.1");
+}
+
+// A device that answers late: the answer to the retry of the read before the write arrives
+// while the device restarts. It shows the old values and is no verdict; the written values
+// read back afterwards are.
+TEST_F(CliDeviceLab, ADelayedDeviceHasItsWriteVerifiedAndItsResetReportsTheFactoryIp)
+{
+    start(1, {"--delay", "0", "--delay-ms", "2000"});
+    const CliRun set = RunCli({"set", kMac0, "static_ip=192.168.0.50"}, {}, 60s);
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_THAT(set.out, HasSubstr("参数已写入并读回验证"));
+
+    const CliRun reset = RunCli({"reset", kMac0, "--yes"}, {}, 60s);
+    EXPECT_EQ(reset.exitCode, 0) << reset.err;
+    EXPECT_THAT(reset.out, HasSubstr("IP 192.168.0.10")) << "the factory IP, not 192.168.0.50";
+}
+
+TEST_F(CliDeviceLab, AResetOrMacChangeTheDeviceIgnoresIsNotReportedDone)
+{
+    start(2, {"--ignore-writes", "0"});
+    ASSERT_EQ(RunCli({"set", kMac1, "gateway=192.168.0.99"}).exitCode, 0);
+    const CliRun reset = RunCli({"reset", kMac0, "--yes"}, {}, 60s);
+    EXPECT_EQ(reset.exitCode, 1);
+    EXPECT_THAT(reset.out, ::testing::Not(HasSubstr("已恢复出厂设置")));
+    EXPECT_THAT(reset.err, HasSubstr("恢复出厂设置没有生效"));
+    // The same request to a device that takes it is done.
+    const CliRun taken = RunCli({"reset", kMac1, "--yes"}, {}, 60s);
+    EXPECT_EQ(taken.exitCode, 0) << taken.err;
+    EXPECT_THAT(taken.out, HasSubstr("已恢复出厂设置"));
+
+    const CliRun mac = RunCli({"mac", kMac0, "02-00-00-00-00-42"}, {}, 60s);
+    EXPECT_EQ(mac.exitCode, 1);
+    EXPECT_THAT(mac.err, HasSubstr("设备仍在旧MAC地址00-0E-EB-00-00-01应答"));
+}
+
+TEST_F(CliDeviceLab, AnUnacknowledgedDeviceWriteStopsBeforeTheNetworkWrite)
+{
+    start(2, {"--ignore-writes", "1"});
+    const CliRun run = RunCli({"set", kMac1, "heartbeat_interval=90", "gateway=192.168.0.3"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_THAT(run.err, HasSubstr("网络参数没有写入"));
+    std::size_t networkWrites = 0;
+    for (const std::string &line : sim_.lines())
+        networkWrites += line.find("write-network") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(networkWrites, 0u) << "no network write after an unacknowledged device write";
+}
+
+// The check lasts the ten seconds the manual gives it: a device back after 9.5 s is verified.
+TEST_F(CliDeviceLab, ADeviceBackJustBeforeTheTenSecondsIsVerified)
+{
+    ASSERT_EQ(sim_.start(Sim(1, "192.168.0.10", kMac0, {"--restart-ms", "9500"})), "");
+    const CliRun set = RunCli({"set", kMac0, "gateway=192.168.0.7"}, {}, 60s);
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_THAT(set.out, HasSubstr("参数已写入并读回验证"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // output.
 #pragma once
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -36,6 +37,30 @@ inline std::vector<nlohmann::json> ParseJsonLines(const std::string &text)
          start = end + 1)
         lines.push_back(nlohmann::json::parse(text.substr(start, end - start), nullptr, false));
     return lines;
+}
+
+// A file in the test's temporary folder holding the text; its path.
+inline std::string WriteFile(const std::string &name, const std::string &text)
+{
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+// Writes the simulated devices took (answered lines; "ignored" ones changed nothing).
+inline std::size_t TakenWrites(const SimProcess &sim)
+{
+    std::size_t count = 0;
+    for (const std::string &line : sim.lines()) {
+        const bool write = line.find("write-network") != std::string::npos ||
+                           line.find("tunnel write") != std::string::npos ||
+                           line.find("write-mac") != std::string::npos ||
+                           line.find("factory-reset") != std::string::npos;
+        if (write && line.find(" -> ") != std::string::npos &&
+            line.find("ignored") == std::string::npos)
+            ++count;
+    }
+    return count;
 }
 
 // The ktr-cli tests broadcast: they run only in the lab's PC namespace.

@@ -1,5 +1,6 @@
 // ktr-cli search on the virtual lab: the program runs as a child in the PC namespace, ktr-sim
 // answers from the device namespaces.
+#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,6 +24,14 @@ std::vector<std::string> Column(const json &devices, const char *key)
     return values;
 }
 
+// The devices of `search --json`; the search must have heard every reply the system received.
+json Devices(const CliRun &run)
+{
+    const json result = ParseJson(run);
+    EXPECT_EQ(result.value("dropped", -1), 0) << run.err;
+    return result.value("devices", json::array());
+}
+
 class CliSearchLab : public CliLab
 {
 protected:
@@ -34,7 +43,7 @@ TEST_F(CliSearchLab, ThreeDevicesOneAnsweringTwiceAreEachListedOnce)
     ASSERT_EQ(sim_.start(Sim(3, "192.168.0.10", "00-0E-EB-00-00-01", {"--duplicate", "1"})), "");
     const CliRun run = RunCli({"search", "--json", "--wait", "700"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const json devices = ParseJson(run);
+    const json devices = Devices(run);
     EXPECT_EQ(
         Column(devices, "mac"),
         (std::vector<std::string>{"00-0E-EB-00-00-01", "00-0E-EB-00-00-02", "00-0E-EB-00-00-03"}));
@@ -59,13 +68,74 @@ TEST_F(CliSearchLab, AThousandDevicesAreEachListedOnce)
     ASSERT_EQ(sim_.start(Sim(1000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast-every", "3"})), "");
     const CliRun run = RunCli({"search", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const json devices = ParseJson(run);
+    const json devices = Devices(run);
     ASSERT_EQ(devices.size(), 1000u);
     const std::vector<std::string> macs = Column(devices, "mac");
     EXPECT_EQ(std::set<std::string>(macs.begin(), macs.end()).size(), 1000u);
     EXPECT_EQ(devices.front()["ip"], "10.1.0.1");
     EXPECT_EQ(devices.back()["ip"], "10.1.3.232"); // 10.1.0.1 + 999
     EXPECT_EQ(devices[500]["mac"], "02-00-00-00-01-F4");
+}
+
+// Unicast replies land on the endpoint socket of the interface that sent the request; each
+// search must hear every one of them, not only the first after the program starts.
+TEST_F(CliSearchLab, TwoThousandUnicastDevicesAreAllListedInThreeSearchesInARow)
+{
+    ASSERT_EQ(sim_.start(Sim(2000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast"})), "");
+    for (int search = 1; search <= 3; ++search) {
+        SCOPED_TRACE(search);
+        const CliRun run = RunCli({"search", "--json", "--wait", "1000"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const json devices = Devices(run);
+        const std::vector<std::string> macs = Column(devices, "mac");
+        EXPECT_EQ(std::set<std::string>(macs.begin(), macs.end()).size(), 2000u);
+        EXPECT_EQ(run.err, "搜索到 2000 台设备\n");
+    }
+}
+
+// A receive queue far too small for the replies of one search (the way a host without the
+// privilege to enlarge it fares with many devices): the replies, all sent to the endpoint socket
+// of the interface that asked, are either listed or counted as dropped, and the user is told.
+TEST_F(CliSearchLab, RepliesTheSystemDroppedOnTheEndpointSocketAreCountedAndTold)
+{
+    ASSERT_EQ(sim_.start(Sim(2000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast"})), "");
+    ASSERT_EQ(setenv("KTR_RECEIVE_QUEUE_BYTES", "4096", 1), 0);
+    const CliRun run = RunCli({"search", "--json", "--wait", "1000"});
+    unsetenv("KTR_RECEIVE_QUEUE_BYTES");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const json result = ParseJson(run);
+    const std::size_t listed = result["devices"].size();
+    const auto dropped = result["dropped"].get<std::size_t>();
+    EXPECT_LT(listed, 2000u);
+    EXPECT_EQ(listed + dropped, 2000u) << listed << " listed, " << dropped << " dropped";
+    EXPECT_EQ(run.err, "ktr-cli: 接收队列已满，系统丢弃了 " + std::to_string(dropped) +
+                           " 个应答：设备列表可能不全，请再搜索一次\n搜索到 " +
+                           std::to_string(listed) + " 台设备\n");
+}
+
+// Broadcast and unicast replies from both segments at once: each device once, heard on its own
+// segment's interface.
+TEST_F(CliSearchLab, BroadcastAndUnicastRepliesFromTwoSegmentsAreAllListed)
+{
+    ASSERT_EQ(sim_.start(Sim(1000, "10.1.0.1", "02-00-00-00-00-00", {"--unicast-every", "2"})), "");
+    ASSERT_EQ(sim2_.start(Sim(1000, "10.2.0.1", "02-00-00-01-00-00", {"--unicast-every", "3"}),
+                          LabHost::Dev2),
+              "");
+    for (int search = 1; search <= 2; ++search) {
+        SCOPED_TRACE(search);
+        const CliRun run = RunCli({"search", "--json", "--wait", "1000"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const json devices = Devices(run);
+        ASSERT_EQ(devices.size(), 2000u) << run.err;
+        // Sorted by IP: the first segment's devices, then the second's.
+        EXPECT_EQ(devices[0]["ip"], "10.1.0.1");
+        EXPECT_EQ(devices[1999]["ip"], "10.2.3.232");
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            const char *heardOn = i < 1000 ? "10.77.1.10" : "10.77.2.10";
+            ASSERT_EQ(devices[i]["interfaces"], json::array({heardOn})) << devices[i].dump();
+        }
+        EXPECT_EQ(run.err, "搜索到 2000 台设备\n");
+    }
 }
 
 TEST_F(CliSearchLab, DevicesOnTwoSegmentsAreSortedByIpAndADeviceHeardOnBothSaysSo)
@@ -79,7 +149,7 @@ TEST_F(CliSearchLab, DevicesOnTwoSegmentsAreSortedByIpAndADeviceHeardOnBothSaysS
 
     const CliRun run = RunCli({"search", "--json", "--wait", "700"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const json devices = ParseJson(run);
+    const json devices = Devices(run);
     EXPECT_EQ(Column(devices, "ip"), (std::vector<std::string>{"192.168.0.7", "192.168.0.200",
                                                                "192.168.0.201", "192.168.0.202"}));
     EXPECT_EQ(devices[0]["interfaces"], json::array({"10.77.2.10"}));
@@ -94,7 +164,7 @@ TEST_F(CliSearchLab, DevicesOnTwoSegmentsAreSortedByIpAndADeviceHeardOnBothSaysS
     // Only the second interface: only the second segment's devices.
     const CliRun one = RunCli({"--interface", "10.77.2.10", "search", "--json", "--wait", "700"});
     ASSERT_EQ(one.exitCode, 0) << one.err;
-    EXPECT_EQ(Column(ParseJson(one), "mac"),
+    EXPECT_EQ(Column(Devices(one), "mac"),
               (std::vector<std::string>{"00-0E-EB-00-00-99", "00-0E-EB-00-00-02"}));
     EXPECT_EQ(sim_.countLines("search ->"), 6u) << "the first segment heard the third search";
 }
@@ -108,7 +178,7 @@ TEST_F(CliSearchLab, NoDeviceGivesItsOwnExitCode)
 
     const CliRun json = RunCli({"search", "--json", "--wait", "300"});
     EXPECT_EQ(json.exitCode, 3);
-    EXPECT_EQ(json.out, "[]\n");
+    EXPECT_EQ(json.out, "{\n  \"devices\": [],\n  \"dropped\": 0\n}\n");
 }
 
 TEST_F(CliSearchLab, AnInterfaceTheHostLacksOrABadValueSendsNothing)

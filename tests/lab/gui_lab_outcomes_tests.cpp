@@ -100,7 +100,8 @@ TEST_F(OutcomesLab, ANetworkWriteReportsWhatTookEffectAndWhatDid)
         click(networkControl(ids::kConfigureNetwork));
         const QString outcome = ignoring ? "静态IP：写入 192.168.0.77，设备为 192.168.0.10"
                                          : "设备已重启，网络参数已生效";
-        const qint64 ms = msUntilMessage(outcome, 5s);
+        // A device that keeps its old values is read until the check's ten seconds are over.
+        const qint64 ms = msUntilMessage(outcome, 12s);
         std::printf("%s write: outcome after %lld ms\n", ignoring ? "ignored" : "applied",
                     static_cast<long long>(ms));
         ASSERT_GE(ms, 0) << messages().toStdString();
@@ -134,7 +135,7 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
     typeOver(networkControl(ids::kMacEdit), "00-0e-eb-00-00-99");
     click(networkControl(ids::kWriteMac));
-    ASSERT_TRUE(waitForMessage("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答", 5s))
+    ASSERT_TRUE(waitForMessage("MAC地址已改为00-0E-EB-00-00-99，设备已用新地址应答", 8s))
         << messages().toStdString();
     EXPECT_TRUE(sim.waitForLine("read-network -> reply", 1s));
     // The next command goes to the MAC the device now answers to.
@@ -143,12 +144,55 @@ TEST_F(OutcomesLab, AMacWriteIsConfirmedUnderTheNewMac)
     EXPECT_TRUE(waitForMessage("读取设备参数成功！", 4s)) << messages().toStdString();
 }
 
+TEST_F(OutcomesLab, MacsThatWouldBreakADeviceOrTheLanAreRefusedAndNothingSent)
+{
+    startSim(2);
+    searchFor(2);
+    doubleClickRow(rowOf("000EEB000001"));
+    ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    const std::pair<QString, QString> refused[] = {
+        {"00-00-00-00-00-00", "新MAC地址00-00-00-00-00-00全为零，设备将无法被寻址，没有写入\n"},
+        {"FF-FF-FF-FF-FF-FF",
+         "新MAC地址FF-FF-FF-FF-FF-FF是广播地址，不能用作设备的地址，没有写入\n"},
+        {"01-00-5E-00-00-FB", "新MAC地址01-00-5E-00-00-FB是组播地址（第一个字节为奇数），"
+                              "不能用作设备的地址，没有写入\n"},
+        {"00-0E-EB-00-00-02", "新MAC地址00-0E-EB-00-00-02已被列表中的另一台设备（IP "
+                              "192.168.0.11）使用，两台设备将无法区分，没有写入\n"},
+    };
+    forgetRequests();
+    for (const auto &[typed, message] : refused) {
+        typeOver(networkControl(ids::kMacEdit), typed);
+        click(networkControl(ids::kWriteMac));
+        EXPECT_EQ(messages(), message);
+    }
+    EXPECT_TRUE(requestsSeen().empty());
+    for (const std::string &line : sim.lines())
+        EXPECT_EQ(line.find("write-mac"), std::string::npos) << line;
+}
+
+TEST_F(OutcomesLab, AfterASearchWithNoDeviceReadTheWritesSendNothing)
+{
+    startSim(1);
+    searchFor(1);
+    boxes.answerYes = true;
+    forgetRequests();
+    for (const int id : {ids::kConfigureNetwork, ids::kLoadDefaults, ids::kWriteMac}) {
+        click(networkControl(id));
+        EXPECT_EQ(messages(), "请先搜索并双击列表中的设备\n") << id;
+    }
+    EXPECT_TRUE(requestsSeen().empty()) << "sent to the all-zero MAC";
+    EXPECT_TRUE(boxes.questions.empty());
+}
+
 TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
 {
     startSim(1);
     searchFor(1);
     doubleClickRow(0);
     ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    typeOver(networkControl(ids::kStaticIp), "192.168.0.77");
+    click(networkControl(ids::kConfigureNetwork));
+    ASSERT_TRUE(waitForMessage("设备已重启，网络参数已生效", 5s)) << messages().toStdString();
     forgetRequests();
     boxes.answerYes = false;
     click(networkControl(ids::kLoadDefaults));
@@ -163,6 +207,26 @@ TEST_F(OutcomesLab, FactoryResetAsksAndNoSendsNothingYesSendsAndChecks)
     expectSent(Hex("AA 00 07 06 00 0E EB 00 00 01 00"));
     ASSERT_TRUE(waitForMessage("设备已恢复出厂设置并重启，设备IP：192.168.0.10", 5s))
         << messages().toStdString();
+    // The page shows what the device now holds, so the next write does not undo the reset.
+    EXPECT_TRUE(messages().contains("网络参数页已显示设备恢复出厂设置后的参数"));
+    EXPECT_EQ(network(ids::kStaticIp), "192.168.0.10");
+    forgetRequests();
+    click(networkControl(ids::kConfigureNetwork));
+    const std::vector<Bytes> seen = requestsSeen();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(Bytes(seen.front().begin() + 11, seen.front().begin() + 15), Hex("0A 00 A8 C0"));
+}
+
+TEST_F(OutcomesLab, AResetTheDeviceIgnoresIsNotReportedDone)
+{
+    startSim(1, {"--ignore-writes", "0"});
+    searchFor(1);
+    doubleClickRow(0);
+    ASSERT_TRUE(waitForMessage("读取网络参数成功！"));
+    boxes.answerYes = true;
+    click(networkControl(ids::kLoadDefaults));
+    ASSERT_TRUE(waitForMessage("恢复出厂设置没有生效", 12s)) << messages().toStdString();
+    EXPECT_FALSE(messages().contains("设备已恢复出厂设置并重启"));
 }
 
 TEST_F(OutcomesLab, AnAnswerCarryingAnotherMacIsNotTaken)

@@ -4,6 +4,7 @@
 #include "tests/lab/gui_lab_fixture.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "app/control_ids.h"
 #include "link/endpoints.h"
+#include "tests/lab/support/lab_env.h"
 #include "tests/lab/support/lab_sockets.h"
 
 namespace ktr::labgui {
@@ -224,6 +226,92 @@ TEST_F(SearchLab, ThousandDevicesAnsweringOneSearchGiveThousandRows)
     EXPECT_EQ(macs.size(), std::size_t{kDevices});
     EXPECT_EQ(messages(), "搜索...\n" + Repeated("搜索到设备\n", kDevices));
     EXPECT_EQ(sim.countLines("search -> reply"), std::size_t{kDevices});
+}
+
+class ManyDevicesLab : public GuiLab
+{
+protected:
+    // Searches and waits for `devices` rows (late or doubled replies get a moment to show); the
+    // MACs listed.
+    std::set<QString> searchForAll(int devices)
+    {
+        search();
+        waitFor([&] { return rows() >= devices; }, 20s);
+        QTest::qWait(300);
+        std::set<QString> macs;
+        for (int row = 0; row < rows(); ++row)
+            macs.insert(cell(row, 2));
+        return macs;
+    }
+    SimProcess sim2;
+};
+
+// Unicast replies land on the endpoint socket of the interface that asked: each search must hear
+// all of them, with no word of dropped replies.
+TEST_F(ManyDevicesLab, TwoThousandUnicastDevicesAreAllListedInThreeSearchesInARow)
+{
+    constexpr int kDevices = 2000;
+    startSim(kDevices, {"--unicast"});
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(searchForAll(kDevices).size(), std::size_t{kDevices});
+        EXPECT_EQ(rows(), kDevices);
+        EXPECT_EQ(messages(), "搜索...\n" + Repeated("搜索到设备\n", kDevices));
+    }
+}
+
+TEST_F(ManyDevicesLab, BroadcastAndUnicastRepliesFromTwoSegmentsAreAllListed)
+{
+    startSim(1000, {"--unicast-every", "2"});
+    ASSERT_EQ(sim2.start({"--devices", "1000", "--ip", "10.2.0.1", "--mac", "02-00-00-01-00-00",
+                          "--unicast-every", "3"},
+                         LabHost::Dev2),
+              "");
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::set<QString> macs = searchForAll(2000);
+        EXPECT_EQ(macs.size(), 2000u);
+        EXPECT_EQ(macs.count("000EEB000001"), 1u);
+        EXPECT_EQ(macs.count("0200000103E7"), 1u); // the second segment's last device
+        EXPECT_EQ(rows(), 2000);
+        EXPECT_EQ(messages(), "搜索...\n" + Repeated("搜索到设备\n", 2000));
+    }
+}
+
+// A receive queue far too small for one search's replies (the way a host without the privilege
+// to enlarge it fares with many devices): what the system dropped on the endpoint socket the
+// unicast replies land on is told in one line, and every reply is either listed or counted.
+class DroppedRepliesLab : public ManyDevicesLab
+{
+protected:
+    void beforeWindow() override { qputenv("KTR_RECEIVE_QUEUE_BYTES", "4096"); }
+    void TearDown() override
+    {
+        ManyDevicesLab::TearDown();
+        qunsetenv("KTR_RECEIVE_QUEUE_BYTES");
+    }
+};
+
+TEST_F(DroppedRepliesLab, AreToldInOneMessageLineWithTheirCount)
+{
+    constexpr int kDevices = 2000;
+    startSim(kDevices, {"--unicast"});
+    search();
+    ASSERT_TRUE(waitForMessage("接收队列已满", 10s)) << rows() << " rows";
+    QTest::qWait(500);
+    const QStringList lines = messages().split('\n', Qt::SkipEmptyParts);
+    const QStringList told = lines.filter("接收队列已满");
+    ASSERT_EQ(told.size(), 1) << messages().right(400).toStdString();
+    const QRegularExpressionMatch m =
+        QRegularExpression(
+            "^接收队列已满，系统丢弃了 (\\d+) 个应答：设备列表可能不全，请再搜索一次$")
+            .match(told[0]);
+    ASSERT_TRUE(m.hasMatch()) << told[0].toStdString();
+    const int dropped = m.captured(1).toInt();
+    EXPECT_LT(rows(), kDevices);
+    EXPECT_EQ(rows() + dropped, kDevices) << rows() << " rows, " << dropped << " dropped";
+    EXPECT_EQ(lines.back(), told[0]) << "the line follows the replies";
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 } // namespace

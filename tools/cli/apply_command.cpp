@@ -1,76 +1,91 @@
 // ktr-cli apply: a plan for many devices, configured concurrently, with a report per device.
 #include <algorithm>
-#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <mutex>
-#include <thread>
 
 #include "ops/mac_text.h"
 #include "ops/text_convert.h"
+#include "tools/cli/apply_batch.h"
 #include "tools/cli/arguments.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/configure.h"
 #include "tools/cli/exit_codes.h"
+#include "tools/cli/interrupt.h"
 #include "tools/cli/plan.h"
 #include "tools/cli/text_table.h"
 
 namespace ktr::cli {
 namespace {
 
-// The plan's devices with their assignments; nullopt after saying what is wrong.
-std::optional<std::vector<PlanDevice>> PlannedDevices(const Plan &plan, Session &session,
-                                                      const ApplyOptions &options)
+// Every value the plan names, and what the plan alone tells of its devices and their static IPs,
+// checked before anything is sent; false after saying what is wrong.
+bool CheckPlan(const Plan &plan, const std::string &file)
 {
-    std::vector<MacAddress> found;
-    if (plan.allFound) {
-        const auto devices = Search(session, options.searchWait);
-        if (!devices) {
-            std::cerr << "ktr-cli: 搜索请求没有发出\n";
-            return std::nullopt;
+    for (const PlanDevice &d : plan.devices) {
+        if (const auto refusal = CheckAssignments(d.assignments)) {
+            std::cerr << "ktr-cli: 设备 " << FormatMacDashed(d.mac) << ": " << refusal->text
+                      << '\n';
+            return false;
         }
-        for (const FoundDevice &d : *devices)
-            found.push_back(d.reply.mac);
-        std::cerr << "搜索到 " << found.size() << " 台设备\n";
     }
-    auto devices = ResolvePlan(plan, found);
-    if (!devices) {
-        std::cerr << "ktr-cli: " << devices.error() << '\n';
-        return std::nullopt;
+    if (plan.allFound) {
+        if (const auto refusal = CheckAssignments(*plan.allFound)) {
+            std::cerr << "ktr-cli: all_found: " << refusal->text << '\n';
+            return false;
+        }
     }
-    return devices.value();
+    if (const auto named = ResolvePlan(plan, {}); !named) {
+        std::cerr << "ktr-cli: " << file << ": " << named.error() << '\n';
+        return false;
+    }
+    return true;
 }
 
-// Configures every device, at most `parallel` at a time; results in the plan's order.
-std::vector<DeviceResult> ConfigureAll(Exchange &exchange, const std::vector<PlanDevice> &devices,
-                                       const ApplyOptions &options)
+// Ctrl+C before the first write: the run ends saying so, with nothing on standard output.
+int NothingWrittenInterrupted()
 {
-    std::vector<DeviceResult> results(devices.size());
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> finished{0};
-    std::mutex progressMutex;
-    const bool progress = IsTerminal(stderr);
-    auto worker = [&] {
-        for (std::size_t i; (i = next++) < devices.size();) {
-            results[i] =
-                Configure(exchange, devices[i].mac, devices[i].assignments, options.dryRun);
-            const std::size_t done = ++finished;
-            if (progress) {
-                std::lock_guard lock(progressMutex);
-                std::cerr << "\r已处理 " << done << "/" << devices.size() << " 台设备"
-                          << std::flush;
-            }
-        }
-    };
-    const std::size_t count = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(options.parallel, 1)), devices.size());
-    std::vector<std::thread> workers;
-    for (std::size_t i = 0; i < count; ++i)
-        workers.emplace_back(worker);
-    for (std::thread &t : workers)
-        t.join();
-    if (progress && !devices.empty())
-        std::cerr << '\n';
-    return results;
+    std::cerr << "ktr-cli: 已中断: 没有写入任何设备\n";
+    return kExitInterrupted;
+}
+
+// The devices on the LAN; the exit code after saying what failed. Settings for every device
+// found need searches that agree, since the plan's devices are the ones heard; a plan naming
+// its devices searches once, for the addresses in use.
+Result<std::vector<SearchReply>, int> SearchForPlan(Session &session, const Plan &plan,
+                                                    const ApplyOptions &options)
+{
+    const bool mustAgree = plan.allFound.has_value();
+    const auto search =
+        SearchUntilAgreed([&] { return Search(session, options.searchWait, InterruptRequested); },
+                          mustAgree ? kAgreeingSearchLimit : 1, InterruptRequested);
+    if (InterruptRequested())
+        return Fail(NothingWrittenInterrupted());
+    if (!search) {
+        std::cerr << "ktr-cli: 搜索请求没有发出\n";
+        return Fail(int{kExitNetwork});
+    }
+    // Replies the system dropped may be devices missing from the list, whichever searches
+    // agreed: settings for every device found, and the free addresses of a range, cannot be
+    // worked out from it.
+    if (const std::uint64_t dropped = session.droppedReplies(); dropped > 0) {
+        std::cerr << "ktr-cli: 搜索时接收队列已满, 系统丢弃了 " << dropped
+                  << " 个应答: 设备列表可能不全, 没有写入任何设备\n";
+        return Fail(int{kExitNoAnswer});
+    }
+    if (mustAgree && !search->agreed) {
+        std::cerr << "ktr-cli: " << search->searches
+                  << " 次搜索中没有连续两次找到相同的设备 (最后一次 " << search->devices.size()
+                  << " 台), 结果不可靠, 没有写入任何设备\n";
+        return Fail(int{kExitNoAnswer});
+    }
+    std::cerr << "搜索到 " << search->devices.size() << " 台设备 (搜索 " << search->searches
+              << " 次)\n";
+    std::vector<SearchReply> found;
+    for (const FoundDevice &d : search->devices)
+        found.push_back(d.reply);
+    return found;
 }
 
 std::string ChangedKeys(const DeviceResult &r)
@@ -105,6 +120,13 @@ void PrintReport(const std::vector<DeviceResult> &results, bool json)
     std::cout << FormatTable(rows);
 }
 
+std::size_t Succeeded(const std::vector<DeviceResult> &results)
+{
+    return static_cast<std::size_t>(
+        std::count_if(results.begin(), results.end(),
+                      [](const DeviceResult &r) { return ExitCodeOf(r.outcome) == kExitOk; }));
+}
+
 } // namespace
 
 int RunApply(const GlobalOptions &global, const ApplyOptions &options)
@@ -119,43 +141,75 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
         std::cerr << "ktr-cli: " << options.planFile << ": " << plan.error() << '\n';
         return kExitUsage;
     }
-    // Every value the plan names is checked before anything is sent.
-    for (const PlanDevice &d : plan.value().devices) {
-        if (const auto refusal = CheckAssignments(d.assignments)) {
-            std::cerr << "ktr-cli: 设备 " << FormatMacDashed(d.mac) << ": " << refusal->text
-                      << '\n';
-            return kExitUsage;
-        }
-    }
-    if (plan.value().allFound) {
-        if (const auto refusal = CheckAssignments(*plan.value().allFound)) {
-            std::cerr << "ktr-cli: all_found: " << refusal->text << '\n';
-            return kExitUsage;
-        }
-    }
+    if (!CheckPlan(plan.value(), options.planFile))
+        return kExitUsage;
+    // From here Ctrl+C ends the run with a word of what was done: during the search nothing has
+    // been written; during the writes the table tells. Without the handler Ctrl+C ends the
+    // program as before, only without the report.
+    [[maybe_unused]] const bool caught = CatchInterrupt();
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
     if (!OpenSession(session, global))
         return kExitNetwork;
-    const auto devices = PlannedDevices(plan.value(), session, options);
-    if (!devices)
+    std::vector<SearchReply> found;
+    if (PlanNeedsSearch(plan.value())) {
+        auto searched = SearchForPlan(session, plan.value(), options);
+        if (!searched)
+            return searched.error();
+        found = std::move(searched.value());
+    }
+    // The whole plan is worked out before the first write.
+    const auto devices = ResolvePlan(plan.value(), found);
+    if (!devices) {
+        std::cerr << "ktr-cli: " << options.planFile << ": " << devices.error()
+                  << "; 没有写入任何设备\n";
         return kExitUsage;
+    }
     if (devices->empty()) {
         std::cerr << "ktr-cli: 计划中没有设备\n";
         return kExitNotFound;
     }
-    std::vector<DeviceResult> results;
-    {
-        Exchange exchange(session);
-        results = ConfigureAll(exchange, *devices, options);
+    if (InterruptRequested())
+        return NothingWrittenInterrupted();
+
+    const bool progress = IsTerminal(stderr);
+    Exchange exchange(session);
+    Batch batch(
+        devices.value(), options.parallel,
+        [&](const PlanDevice &d) {
+            return Configure(exchange, d.mac, d.assignments, options.dryRun);
+        },
+        [progress](std::size_t finished, std::size_t total) {
+            if (progress)
+                std::cerr << "\r已处理 " << finished << "/" << total << " 台设备" << std::flush;
+        });
+    const BatchReport report = batch.wait(InterruptRequested);
+    if (progress)
+        std::cerr << '\n';
+    PrintReport(report.results, options.json);
+    const std::size_t good = Succeeded(report.results);
+    if (report.interrupted) {
+        const auto cut =
+            std::count_if(report.results.begin(), report.results.end(),
+                          [](const DeviceResult &r) { return r.outcome == Outcome::Interrupted; });
+        std::cerr << "ktr-cli: 已中断: 共 " << devices->size() << " 台设备, 已处理 "
+                  << report.results.size() - static_cast<std::size_t>(cut) << " 台 (成功 " << good
+                  << " 台), 中断时正在配置 " << cut << " 台, 没有开始 " << report.notStarted
+                  << " 台\n";
+        // The devices in flight are not waited for: their verification can take seconds, and
+        // the person asked to stop. The process ends here, with the workers.
+        std::cout.flush();
+        std::fflush(nullptr);
+        std::_Exit(kExitInterrupted);
     }
-    PrintReport(results, options.json);
-    const std::size_t good = static_cast<std::size_t>(
-        std::count_if(results.begin(), results.end(),
-                      [](const DeviceResult &r) { return ExitCodeOf(r.outcome) == kExitOk; }));
-    std::cerr << "共 " << results.size() << " 台设备, 成功 " << good << " 台, 失败 "
-              << results.size() - good << " 台\n";
-    return good == results.size() ? kExitOk : kExitSomeFailed;
+    // Each result rests on an answer the device gave, so a reply lost here shows as a device
+    // that did not answer; the count tells why.
+    if (const std::uint64_t dropped = session.droppedReplies(); dropped > 0)
+        std::cerr << "ktr-cli: 配置时接收队列已满, 系统丢弃了 " << dropped
+                  << " 个应答: 没有应答的设备可再运行一次计划\n";
+    std::cerr << "共 " << report.results.size() << " 台设备, 成功 " << good << " 台, 失败 "
+              << report.results.size() - good << " 台\n";
+    return good == report.results.size() ? kExitOk : kExitSomeFailed;
 }
 
 } // namespace ktr::cli

@@ -73,25 +73,39 @@ DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
     }
 
     // The device record first: its write is acknowledged and restarts nothing. Without the
-    // acknowledgement the record is read back to say what the device holds.
-    DeviceBlock foundDevice = targetDevice;
+    // acknowledgement the record is read back to say what the device holds, and the network
+    // record is not written: a device that misses one write is not sent the one that restarts it.
+    const std::string networkHeld = networkChanges ? ", 网络参数没有写入" : "";
     if (deviceChanges && !WriteDevice(exchange, mac, targetDevice)) {
         const auto back = ReadDevice(exchange, mac);
         if (!back)
-            return Failed(result, Outcome::NoAnswer, "设备没有确认写入设备参数, 也没有应答读取");
-        foundDevice = *back;
+            return Failed(result, Outcome::NoAnswer,
+                          "设备没有确认写入设备参数, 也没有应答读取" + networkHeld);
+        const std::vector<FieldChange> differing =
+            DifferingFields(target, SettingsOf(mac, baseNetwork, *back));
+        if (!networkChanges && differing.empty()) {
+            result.outcome = Outcome::Done;
+            return result;
+        }
+        if (!differing.empty())
+            result.changes = differing;
+        return Failed(result, Outcome::Differs, "设备没有确认写入设备参数" + networkHeld);
     }
     NetworkBlock foundNetwork = targetNetwork;
     if (networkChanges) {
-        const auto back = WriteAndReadBack(exchange, RestartingWrite::NetworkSettings, mac,
-                                           NetworkWriteFrame(mac, targetNetwork), targetNetwork);
-        if (!back)
-            return Failed(result, Outcome::NotBack, "写入网络参数后设备没有重新上线");
-        foundNetwork = *back;
+        const CheckedWrite written = WriteAndVerify(
+            exchange, {RestartingWrite::NetworkSettings, mac, mac,
+                       NetworkWriteFrame(mac, targetNetwork), targetNetwork, baseNetwork});
+        if (!written.sent)
+            return Failed(result, Outcome::NoAnswer, "网络参数的写入没有发出: 没有可用的网络接口");
+        if (!written.result.read)
+            return Failed(result, Outcome::NotBack,
+                          "写入网络参数后设备没有任何应答, 不能确定写入是否生效");
+        foundNetwork = *written.result.read;
         result.ip = foundNetwork.address(AddressField::StaticIp);
     }
     const std::vector<FieldChange> differing =
-        DifferingFields(target, SettingsOf(mac, foundNetwork, foundDevice));
+        DifferingFields(target, SettingsOf(mac, foundNetwork, targetDevice));
     if (!differing.empty()) {
         result.changes = differing;
         return Failed(result, Outcome::Differs, "设备读回的参数与写入的不同");
@@ -114,6 +128,8 @@ int ExitCodeOf(Outcome outcome)
         return kExitNoAnswer;
     case Outcome::Differs:
         return kExitFailed;
+    case Outcome::Interrupted:
+        return kExitInterrupted;
     }
     return kExitFailed;
 }
@@ -135,6 +151,8 @@ std::string OutcomeText(Outcome outcome)
         return "未恢复";
     case Outcome::Differs:
         return "未生效";
+    case Outcome::Interrupted:
+        return "中断";
     }
     return {};
 }
@@ -156,6 +174,8 @@ std::string OutcomeKey(Outcome outcome)
         return "not_back";
     case Outcome::Differs:
         return "failed";
+    case Outcome::Interrupted:
+        return "interrupted";
     }
     return {};
 }

@@ -11,13 +11,14 @@
 namespace ktr::cli {
 
 enum class Outcome {
-    Done,      // written and read back as wanted
-    Unchanged, // already in the wanted state: nothing written
-    DryRun,    // the write frames were prepared, not sent
-    Refused,   // a value its field cannot hold: nothing written
-    NoAnswer,  // the device did not answer a read
-    NotBack,   // written, but the device did not come back after its restart
-    Differs,   // written, but the device reports other values
+    Done,        // written and read back as wanted
+    Unchanged,   // already in the wanted state: nothing written
+    DryRun,      // the write frames were prepared, not sent
+    Refused,     // a value its field cannot hold: nothing written
+    NoAnswer,    // the device did not answer a read
+    NotBack,     // written, but the device did not come back after its restart
+    Differs,     // written, but the device reports other values
+    Interrupted, // the run was cut short while the device was being configured
 };
 
 struct DeviceResult

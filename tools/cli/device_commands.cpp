@@ -6,6 +6,7 @@
 
 #include "ops/form_fields.h"
 #include "ops/frame_description.h"
+#include "ops/mac_guard.h"
 #include "ops/mac_text.h"
 #include "ops/text_convert.h"
 #include "tools/cli/arguments.h"
@@ -14,6 +15,7 @@
 #include "tools/cli/device_io.h"
 #include "tools/cli/exit_codes.h"
 #include "tools/cli/plan.h"
+#include "tools/cli/strict_json.h"
 #include "tools/cli/text_table.h"
 
 namespace ktr::cli {
@@ -78,6 +80,7 @@ void PrintResult(const DeviceResult &result)
     case Outcome::Refused:
     case Outcome::NoAnswer:
     case Outcome::NotBack:
+    case Outcome::Interrupted:
         std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
         break;
     }
@@ -158,24 +161,41 @@ int ShowSettings(const GlobalOptions &global, const MacAddress &mac,
     });
 }
 
+// A check made once the device has answered and before the write goes out: kExitOk to go on,
+// or the exit code after saying why not.
+using WriteCheck = std::function<int(Exchange &)>;
+
 // A write that restarts the device, after a read shows that the device is there.
 int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, RestartingWrite kind,
-                      const MacAddress &readMac, const Bytes &request, const std::string &done)
+                      const MacAddress &readMac, const Bytes &request, const std::string &done,
+                      const WriteCheck &check = {})
 {
     return WithExchange(global, [&](Exchange &exchange) {
-        if (!ReadNetwork(exchange, mac)) {
+        // The record before the write is what the check compares the device's answers with.
+        const std::optional<NetworkBlock> before = ReadNetwork(exchange, mac);
+        if (!before) {
             std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
             return int{kExitNoAnswer};
         }
-        const auto back = WriteAndReadBack(exchange, kind, readMac, request);
-        if (!back) {
-            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 重启后没有重新上线 (MAC " << Mac(readMac)
-                      << ")\n";
-            return int{kExitNoAnswer};
+        if (check) {
+            if (const int code = check(exchange); code != kExitOk)
+                return code;
         }
-        std::cout << done << ", 设备已重新上线, IP "
-                  << FormatDottedAddress(back->address(AddressField::StaticIp)) << '\n';
-        return int{kExitOk};
+        const CheckedWrite checked =
+            WriteAndVerify(exchange, {kind, mac, readMac, request, *before, before});
+        if (!checked.sent) {
+            std::cerr << "ktr-cli: 没有可用的网络接口, 命令没有发出\n";
+            return int{kExitNetwork};
+        }
+        const VerificationResult &result = checked.result;
+        if (result.outcome == WriteOutcome::TookEffect) {
+            std::cout << done << ", 设备已重新上线, IP "
+                      << FormatDottedAddress(result.read->address(AddressField::StaticIp)) << '\n';
+            return int{kExitOk};
+        }
+        for (const std::string &line : checked.lines)
+            std::cerr << "ktr-cli: " << line << '\n';
+        return int{result.outcome == WriteOutcome::DidNotComeBack ? kExitNoAnswer : kExitFailed};
     });
 }
 
@@ -188,10 +208,10 @@ Result<nlohmann::ordered_json, std::string> ReadJsonFile(const std::string &path
         return Fail("无法打开 " + path);
     std::stringstream text;
     text << in.rdbuf();
-    nlohmann::ordered_json json = nlohmann::ordered_json::parse(text.str(), nullptr, false);
-    if (json.is_discarded())
-        return Fail(path + " 不是有效的JSON");
-    return json;
+    auto json = ParseStrictJson(text.str());
+    if (!json)
+        return Fail(path + ": " + json.error());
+    return json.value();
 }
 
 int RunGet(const GlobalOptions &global, const DeviceOptions &options)
@@ -229,9 +249,23 @@ int RunSet(const GlobalOptions &global, const SetOptions &options)
 
 int RunMac(const GlobalOptions &global, const MacAddress &mac, const MacAddress &newMac)
 {
+    if (const auto refusal = CheckNewMac(mac, newMac)) {
+        std::cerr << "ktr-cli: " << MacRefusalText(*refusal, newMac) << '\n';
+        return kExitUsage;
+    }
+    // With no search behind it, the command asks the LAN itself: a read addressed to the new
+    // MAC must go unanswered (after its retry), or two devices would share one MAC.
+    const WriteCheck newMacIsFree = [&](Exchange &exchange) {
+        if (!ReadNetwork(exchange, newMac))
+            return int{kExitOk};
+        std::cerr << "ktr-cli: "
+                  << MacRefusalText(MacRefusal::HeldByAnother, newMac, "局域网上的另一台设备")
+                  << '\n';
+        return int{kExitUsage};
+    };
     return RestartingCommand(global, mac, RestartingWrite::Mac, newMac,
                              EncodeWriteMacRequest(mac, newMac),
-                             "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac));
+                             "MAC地址已由 " + Mac(mac) + " 改为 " + Mac(newMac), newMacIsFree);
 }
 
 int RunReset(const GlobalOptions &global, const ResetOptions &options)

@@ -70,15 +70,26 @@ bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &b
         .has_value();
 }
 
-std::optional<NetworkBlock> WriteAndReadBack(Exchange &exchange, RestartingWrite kind,
-                                             const MacAddress &readMac, ByteView request,
-                                             const NetworkBlock &written)
+CheckedWrite WriteAndVerify(Exchange &exchange, const RestartingRequest &write)
 {
+    CheckedWrite checked;
     const SteadyTime sentAt = Clock::now();
-    if (!exchange.send(request))
-        return std::nullopt;
-    const WriteVerification verification(kind, readMac, written, sentAt);
-    return NetworkBlockOf(exchange.await(verification.readRequest()));
+    if (!exchange.send(write.request))
+        return checked;
+    checked.sent = true;
+    WriteVerification verification(write.kind, write.sentTo, write.readMac, write.written,
+                                   write.before, sentAt);
+    for (;;) {
+        const std::optional<NetworkBlock> read =
+            NetworkBlockOf(exchange.await(verification.readRequest(Clock::now())));
+        std::optional<VerificationResult> verdict =
+            read ? verification.onRead(*read, Clock::now()) : verification.onSilence();
+        if (verdict) {
+            checked.result = std::move(*verdict);
+            checked.lines = VerdictLines(verification, checked.result);
+            return checked;
+        }
+    }
 }
 
 Bytes NetworkWriteFrame(const MacAddress &mac, const NetworkBlock &block)

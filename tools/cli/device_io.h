@@ -3,6 +3,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "ops/device_block.h"
 #include "ops/network_block.h"
@@ -26,11 +28,27 @@ Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network, boo
 // Sends the device record; true when the device acknowledged it.
 bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block);
 
-// Sends a write that restarts the device, then reads the network settings back from readMac
-// once it is up again. nullopt: the write went out nowhere, or the device did not come back.
-std::optional<NetworkBlock> WriteAndReadBack(Exchange &exchange, RestartingWrite kind,
-                                             const MacAddress &readMac, ByteView request,
-                                             const NetworkBlock &written = {});
+// A write that restarts the device: where it goes, what it sends, and what the device held.
+struct RestartingRequest
+{
+    RestartingWrite kind = RestartingWrite::NetworkSettings;
+    MacAddress sentTo{};                // the device's MAC at the time of the write
+    MacAddress readMac{};               // the MAC it answers to afterwards
+    Bytes request;                      // the frame
+    NetworkBlock written;               // the settings sent (network settings writes)
+    std::optional<NetworkBlock> before; // the record read before the write
+};
+
+// What a checked write came to.
+struct CheckedWrite
+{
+    bool sent = false; // false: the write went out on no interface, nothing was checked
+    VerificationResult result;
+    std::vector<std::string> lines; // the verdict, as the window says it
+};
+
+// Sends the write and reads the device back, as the window's check does, until a verdict.
+CheckedWrite WriteAndVerify(Exchange &exchange, const RestartingRequest &write);
 
 // The frames of the writes, as they would be sent.
 Bytes NetworkWriteFrame(const MacAddress &mac, const NetworkBlock &block);

@@ -21,9 +21,10 @@ constexpr const char *kExitCodes = R"(退出码:
   1  写入没有生效: 设备读回的值与写入的不同
   2  命令行或参数值错误, 没有发送任何数据
   3  没有搜索到设备, 或计划中没有设备
-  4  设备没有应答, 或重启后没有恢复
+  4  设备没有应答, 或重启后没有恢复; 或计划的搜索结果不一致或不全
   5  没有可用的网络接口, 或套接字无法打开
-  6  批量操作中部分设备失败)";
+  6  批量操作中部分设备失败
+  130  apply 被 Ctrl+C 中断 (列出已处理的设备和正在配置的设备))";
 
 // --interface: a dotted IPv4 address of this host.
 CLI::Validator InterfaceAddress()
@@ -118,7 +119,10 @@ int main(int argc, char **argv)
         ->check(CLI::ExistingFile);
     apply->add_option("--parallel", applyOptions.parallel, "同时配置的设备数 (默认 16)")
         ->check(CLI::Range(1, 4096));
-    apply->add_option("--wait", waitMs, "all_found 搜索等待应答的时间, 毫秒 (默认 1500)")
+    apply
+        ->add_option("--wait", waitMs,
+                     "写入前每次搜索 (all_found, static_ip, static_ip_range) 等待应答的时间, 毫秒 "
+                     "(默认 1500)")
         ->check(CLI::Range(1, 600000));
     apply->add_flag("--dry-run", applyOptions.dryRun, "只读取并列出要改的字段, 不写入");
     apply->add_flag("--json", applyOptions.json, "每台设备的结果输出为一行JSON");

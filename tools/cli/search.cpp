@@ -3,9 +3,16 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace ktr::cli {
+namespace {
+
+// How often a search that can be stopped asks whether it should.
+constexpr std::chrono::milliseconds kStopCheck{50};
+
+} // namespace
 
 std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies)
 {
@@ -28,15 +35,41 @@ std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies)
     return found;
 }
 
-std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait)
+std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait,
+                                               const StopWaiting &stop)
 {
     std::vector<Reply> replies;
     if (!session.send(EncodeSearchRequest()))
         return std::nullopt;
     const auto deadline = Clock::now() + wait;
-    while (auto reply = session.receive(deadline))
-        replies.push_back(std::move(*reply));
+    for (auto now = Clock::now(); now < deadline && !(stop && stop()); now = Clock::now()) {
+        if (auto reply = session.receive(stop ? std::min(deadline, now + kStopCheck) : deadline))
+            replies.push_back(std::move(*reply));
+    }
     return MergeSearchReplies(replies);
+}
+
+std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
+                                              const StopWaiting &stop)
+{
+    const auto macs = [](const std::vector<FoundDevice> &devices) {
+        std::set<MacAddress> set;
+        for (const FoundDevice &d : devices)
+            set.insert(d.reply.mac);
+        return set;
+    };
+    AgreedSearch result;
+    std::set<MacAddress> previous;
+    while (result.searches < limit && !result.agreed && !(stop && stop())) {
+        auto found = search();
+        if (!found)
+            return std::nullopt;
+        std::set<MacAddress> heard = macs(*found);
+        result.agreed = ++result.searches > 1 && heard == previous;
+        result.devices = std::move(*found);
+        previous = std::move(heard);
+    }
+    return result;
 }
 
 } // namespace ktr::cli

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,8 @@
 namespace ktr::cli {
 
 inline constexpr std::chrono::milliseconds kDefaultSearchWait{1500};
+// Searches made at most before giving up on two in a row agreeing.
+inline constexpr int kAgreeingSearchLimit = 5;
 
 struct FoundDevice
 {
@@ -25,8 +28,29 @@ struct FoundDevice
 // no complete search reply are left out.
 std::vector<FoundDevice> MergeSearchReplies(const std::vector<Reply> &replies);
 
-// Broadcasts one search request and collects the replies until the wait is over; nullopt when
-// the request went out on no interface.
-std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait);
+// Asked while a search waits: true ends the wait early (Ctrl+C).
+using StopWaiting = std::function<bool()>;
+
+// Broadcasts one search request and collects the replies until the wait is over, or until
+// `stop` says so (asked at least every 50 ms); nullopt when the request went out on no
+// interface.
+std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait,
+                                               const StopWaiting &stop = {});
+
+struct AgreedSearch
+{
+    std::vector<FoundDevice> devices; // what the last search found
+    int searches = 0;
+    bool agreed = false; // the last two searches heard the same MAC addresses
+};
+
+using SearchOnce = std::function<std::optional<std::vector<FoundDevice>>()>;
+
+// Searches until two searches in a row hear the same MAC addresses, at most `limit` times: one
+// search can miss devices whose replies were lost, and settings for every device found must not
+// be worked out from a partial list. No further search starts once `stop` says so. nullopt when
+// a search went out on no interface.
+std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
+                                              const StopWaiting &stop = {});
 
 } // namespace ktr::cli

@@ -1,6 +1,8 @@
 // ktr-cli search.
+#include <cstdint>
 #include <iostream>
 
+#include "ops/search_reply.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/exit_codes.h"
 #include "tools/cli/search_report.h"
@@ -26,10 +28,14 @@ int RunSearch(const GlobalOptions &global, const SearchOptions &options)
         std::cerr << "ktr-cli: 搜索请求没有发出\n";
         return kExitNetwork;
     }
+    const std::uint64_t dropped = session.droppedReplies();
     if (options.json)
-        std::cout << SearchJson(*found).dump(2) << '\n';
+        std::cout << SearchJson(*found, dropped).dump(2) << '\n';
     else if (!found->empty())
         std::cout << SearchTable(*found);
+    // The list is what was heard; the user learns that it may be short.
+    if (dropped > 0)
+        std::cerr << "ktr-cli: " << DroppedRepliesText(dropped) << '\n';
     if (found->empty()) {
         std::cerr << "ktr-cli: 没有搜索到设备\n";
         return kExitNotFound;

@@ -16,7 +16,7 @@ std::string SearchTable(const std::vector<FoundDevice> &devices)
     return FormatTable(rows);
 }
 
-nlohmann::ordered_json SearchJson(const std::vector<FoundDevice> &devices)
+nlohmann::ordered_json SearchJson(const std::vector<FoundDevice> &devices, std::uint64_t dropped)
 {
     auto list = nlohmann::ordered_json::array();
     for (const FoundDevice &d : devices) {
@@ -28,7 +28,7 @@ nlohmann::ordered_json SearchJson(const std::vector<FoundDevice> &devices)
                         {"firmware", d.reply.firmware},
                         {"interfaces", interfaces}});
     }
-    return list;
+    return {{"devices", list}, {"dropped", dropped}};
 }
 
 } // namespace ktr::cli

@@ -83,17 +83,12 @@ std::optional<Reply> Session::receive(Clock::time_point deadline)
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return std::nullopt;
-        std::vector<SocketHandle> handles{receiveSocket_.handle()};
-        std::vector<std::uint32_t> addresses{0};
-        for (int i = 0; i < kEndpointSlots; ++i) {
-            const EndpointSlot &slot = endpoints_.slot(i);
-            if (slot.open) {
-                handles.push_back(slot.socket.handle());
-                addresses.push_back(slot.localAddress);
-            }
-        }
+        const auto all = sockets();
+        std::vector<SocketHandle> handles;
+        for (const auto &[handle, address] : all)
+            handles.push_back(handle);
         for (std::size_t i : WaitReadable(handles, left))
-            drain(handles[i], addresses[i]);
+            drain(all[i].first, all[i].second);
     }
     Reply reply = std::move(queued_.front());
     queued_.pop_front();
@@ -104,6 +99,8 @@ void Session::drain(SocketHandle socket, std::uint32_t socketAddress)
 {
     for (;;) {
         ArrivalResult r = ReceiveWithArrival(socket);
+        if (r.received.dropped)
+            drops_.note(socket, *r.received.dropped);
         if (r.received.status == ReceiveStatus::Oversized)
             continue;
         if (r.received.status != ReceiveStatus::Datagram)
@@ -121,6 +118,28 @@ void Session::drain(SocketHandle socket, std::uint32_t socketAddress)
         if (!reply.data.empty() && reply.data[0] == kReplyStart)
             queued_.push_back(std::move(reply));
     }
+}
+
+std::uint64_t Session::droppedReplies() const
+{
+    for (const auto &socket : sockets()) {
+        if (const auto count = DroppedSoFar(socket.first))
+            drops_.note(socket.first, *count);
+    }
+    return drops_.total();
+}
+
+std::vector<std::pair<SocketHandle, std::uint32_t>> Session::sockets() const
+{
+    std::vector<std::pair<SocketHandle, std::uint32_t>> all;
+    if (receiveSocket_.isValid())
+        all.emplace_back(receiveSocket_.handle(), 0);
+    for (int i = 0; i < kEndpointSlots; ++i) {
+        const EndpointSlot &slot = endpoints_.slot(i);
+        if (slot.open)
+            all.emplace_back(slot.socket.handle(), slot.localAddress);
+    }
+    return all;
 }
 
 bool Session::isOwnEcho(const Reply &datagram) const

@@ -8,8 +8,10 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "link/drop_tally.h"
 #include "link/endpoints.h"
 #include "link/frame.h"
 #include "link/udp_socket.h"
@@ -51,9 +53,16 @@ public:
     // The next reply (start byte 0x55) received before the deadline; nullopt once it passed.
     std::optional<Reply> receive(Clock::time_point deadline);
 
+    // The datagrams the system reported dropping (a full receive queue) on the receive socket
+    // and every endpoint socket since open: replies that never reached the tool.
+    std::uint64_t droppedReplies() const;
+
 private:
     // socketAddress: the address a slot socket is bound to; 0 for the receive socket.
     void drain(SocketHandle socket, std::uint32_t socketAddress);
+    // The receive socket's and the open endpoints' handles, each with the local address it
+    // stands for (0 for the receive socket).
+    std::vector<std::pair<SocketHandle, std::uint32_t>> sockets() const;
     bool isOwnEcho(const Reply &datagram) const;
 
     FrameTrace &trace_;
@@ -62,6 +71,8 @@ private:
     Endpoints endpoints_;
     std::vector<std::uint32_t> interfaces_;
     std::deque<Reply> queued_;
+    // Filled as datagrams report their socket's count, and by droppedReplies, which asks.
+    mutable DropTally drops_;
 };
 
 } // namespace ktr::cli

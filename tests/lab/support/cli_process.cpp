@@ -24,7 +24,7 @@ bool ReadSome(int fd, std::string &text)
 } // namespace
 
 CliRun RunCli(const std::vector<std::string> &args, const std::string &input,
-              std::chrono::milliseconds timeout)
+              std::chrono::milliseconds timeout, const std::function<bool()> &interruptWhen)
 {
     CliRun run;
     const char *cli = std::getenv("KTR_CLI");
@@ -58,7 +58,12 @@ CliRun RunCli(const std::vector<std::string> &args, const std::string &input,
 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     bool outOpen = true, errOpen = true;
+    bool interrupted = false;
     while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {
+        if (interruptWhen && !interrupted && interruptWhen()) {
+            ::kill(pid, SIGINT);
+            interrupted = true;
+        }
         pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
         if (::poll(fds, 2, 100) <= 0)
             continue;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@ struct CliRun
 };
 
 // Runs `$KTR_CLI args...` in this process's namespace, with the given standard input, and waits
-// for its end (killed after the timeout).
+// for its end (killed after the timeout). Once interruptWhen (asked every 100 ms) says so, the
+// program gets one SIGINT, as from Ctrl+C.
 CliRun RunCli(const std::vector<std::string> &args, const std::string &input = {},
-              std::chrono::milliseconds timeout = std::chrono::seconds(60));
+              std::chrono::milliseconds timeout = std::chrono::seconds(60),
+              const std::function<bool()> &interruptWhen = {});
 
 } // namespace ktr

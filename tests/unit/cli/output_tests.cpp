@@ -49,12 +49,13 @@ TEST(SearchReportTest, TableAndJsonListTheSameDevicesInOrder)
                                     "192.168.0.9   00-0E-EB-00-00-A1  288       10.77.1.10\n"
                                     "192.168.0.10  00-0E-EB-00-00-02  288       10.77.1.10, "
                                     "10.77.2.10\n");
-    EXPECT_EQ(SearchJson(devices).dump(),
-              R"([{"ip":"192.168.0.9","mac":"00-0E-EB-00-00-A1","firmware":288,)"
+    EXPECT_EQ(SearchJson(devices, 0).dump(),
+              R"({"devices":[{"ip":"192.168.0.9","mac":"00-0E-EB-00-00-A1","firmware":288,)"
               R"("interfaces":["10.77.1.10"]},)"
               R"({"ip":"192.168.0.10","mac":"00-0E-EB-00-00-02","firmware":288,)"
-              R"("interfaces":["10.77.1.10","10.77.2.10"]}])");
-    EXPECT_EQ(SearchJson({}).dump(), "[]");
+              R"("interfaces":["10.77.1.10","10.77.2.10"]}],"dropped":0})");
+    // Replies the system dropped are counted beside the devices heard, even when none was.
+    EXPECT_EQ(SearchJson({}, 4169).dump(), R"({"devices":[],"dropped":4169})");
 }
 
 TEST(FrameTraceTest, TimestampIsTheUtcTimeOfDayInMilliseconds)

@@ -36,9 +36,14 @@ Bytes BodyOf(const DeviceBlock &block)
 class DeviceCommands : public ::testing::Test
 {
 protected:
-    // The replies below come from this device, as if it had been double-clicked. Tests of the
-    // requests themselves reset it to the all-zero start value.
-    DeviceCommands() { h.state.SelectedDeviceMac = {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56}; }
+    // The replies below come from this device, as if it had been double-clicked and its
+    // network settings read. Tests of the requests themselves reset it to the all-zero start
+    // value.
+    DeviceCommands()
+    {
+        h.state.SelectedDeviceMac = {0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
+        h.state.pageDeviceMac = h.state.SelectedDeviceMac;
+    }
     void read(const DeviceBlock &block) { Answer(h, DeviceReply(BodyOf(block))); }
     // A write after a read of the device's current block, with the page edited by `edit`.
     template <typename Edit>
@@ -80,7 +85,9 @@ TEST_F(DeviceCommands, WriteBeforeAnyReadIsRefusedWithANotice)
 TEST_F(DeviceCommands, StartUpPageGivesTheKnownFrameByteForByte)
 {
     h.state.SelectedDeviceMac = {};
-    h.state.deviceBlockRead = true; // as if read from the all-zero device
+    // As if both records had been read from a device that holds the all-zero MAC.
+    h.state.pageDeviceMac = MacAddress{};
+    h.state.deviceBlockRead = true;
     OnWriteDeviceBlock(h.ui);
     const Bytes frame = Concat({
         Hex("7E 11 08 78 56 34 12 03 00 3C 00 05 00 00 C0 12 00 00 08 00 01 01"),

@@ -14,6 +14,7 @@ protected:
     MacAndReset()
     {
         h.state.SelectedDeviceMac = kSelected;
+        h.state.pageDeviceMac = kSelected;
         h.state.messageText.appendLine("读取网络参数成功！");
     }
     Harness h;
@@ -90,16 +91,6 @@ TEST_F(MacAndReset, FactoryResetSendsOneRequestPerPressAndLeavesEveryFieldAsType
     EXPECT_EQ(h.devicePage.current, device);
     EXPECT_EQ(h.state.LastNetworkBlock, record);
     EXPECT_EQ(h.state.SelectedDeviceMac, kSelected);
-}
-
-TEST(RequestsBeforeAnyDoubleClick, NameTheAllZeroDevice)
-{
-    Harness h;
-    OnLoadDefaults(h.ui);
-    OnWriteMac(h.ui);
-    ASSERT_EQ(h.shell.sent.size(), 2u);
-    EXPECT_EQ(h.shell.sent[0], Hex("AA 00 07 06 00 00 00 00 00 00 06"));
-    EXPECT_EQ(h.shell.sent[1], Hex("AA 00 0D 0F 00 00 00 00 00 00 00 0E EB 00 00 00 08"));
 }
 
 } // namespace

@@ -48,9 +48,18 @@ Bytes NetworkReply(const Bytes &block)
     return Concat({Hex("55 01 2B 03 00 0E EB 12 34 56"), block, Hex("00")});
 }
 
+constexpr MacAddress kDevice{0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
+
 class NetworkCommands : public ::testing::Test
 {
 protected:
+    // The device the replies below come from, as if double-clicked and its record (all zero,
+    // as at start) read: the writes need a device chosen and read.
+    NetworkCommands()
+    {
+        h.state.SelectedDeviceMac = kDevice;
+        h.state.pageDeviceMac = kDevice;
+    }
     void read(const Bytes &block = DeviceRecord()) { Answer(h, NetworkReply(block)); }
     const Bytes &write()
     {
@@ -64,6 +73,8 @@ protected:
 
 TEST_F(NetworkCommands, DoubleClickSelectsTheRowsDeviceAndAsksForItsRecord)
 {
+    h.state.SelectedDeviceMac = {};
+    h.state.pageDeviceMac.reset();
     h.list.rows = {{"192.168.0.167", "QX-HT-LAN", "000EEB999999", "1"},
                    {"192.168.0.166", "QX-HT-LAN", "000EEB123456", "288"}};
     h.list.selected = 1;
@@ -143,7 +154,7 @@ TEST_F(NetworkCommands, ChangingTheModeAppliesTheSameRule)
     }
 }
 
-TEST_F(NetworkCommands, WriteOfTheStartUpPageBeforeAnyReadSendsZerosWhereThePageHasNoField)
+TEST_F(NetworkCommands, WriteOfTheStartUpPageOverAnAllZeroRecordSendsZerosWhereThePageHasNoField)
 {
     Bytes entries;
     for (int n = 0; n < 8; ++n) {
@@ -151,10 +162,10 @@ TEST_F(NetworkCommands, WriteOfTheStartUpPageBeforeAnyReadSendsZerosWhereThePage
         entries = Concat({entries, Entry(Bytes{low, 0x07, low, 0x07}, "192.168.0.166", 0x00)});
     }
     const Bytes expected = Concat({
-        Hex("AA 01 2B 04  00 00 00 00 00 00"),
+        Hex("AA 01 2B 04  00 0E EB 12 34 56"),
         Hex("80  09 00 A8 C0  01 00 A8 C0  00 FF FF FF  00 00 00 00 00 00  08"),
         entries,
-        Hex("9B"),
+        Hex("30"),
     });
     EXPECT_EQ(write(), expected);
     EXPECT_EQ(h.shell.area(), "设置参数... \r\n");
@@ -210,8 +221,33 @@ TEST_P(DottedAddressOnWrite, ReachesEachAddressFieldAtItsOffset)
 INSTANTIATE_TEST_SUITE_P(Texts, DottedAddressOnWrite,
                          ::testing::Values(DottedCase{"192.168.0.9", "09 00 A8 C0"},
                                            DottedCase{" 192.168.0.1 ", "01 00 A8 C0"},
-                                           DottedCase{"010.0.0.255", "FF 00 00 0A"},
-                                           DottedCase{"0.0.0.0", "00 00 00 00"}));
+                                           DottedCase{"010.255.0.1", "01 00 FF 0A"},
+                                           DottedCase{"0.0.0.1", "01 00 00 00"}));
+
+// A static IP that is the network or broadcast address of the subnet the mask makes would leave
+// the device unreachable: one box, the focus on the address, nothing sent.
+TEST_F(NetworkCommands, AStaticIpThatIsItsSubnetsNetworkOrBroadcastAddressIsNotWritten)
+{
+    read();
+    for (const auto &[ip, what] :
+         {std::pair{"192.168.0.255", "广播地址"}, std::pair{"192.168.0.0", "网络地址"}}) {
+        h.shell.boxes.clear();
+        page().current.staticIp = ip;
+        page().current.subnetMask = "255.255.255.0";
+        OnConfigureNetwork(h.ui);
+        EXPECT_TRUE(h.shell.sent.empty()) << ip;
+        ASSERT_EQ(h.shell.boxes.size(), 1u) << ip;
+        EXPECT_EQ(h.shell.boxes[0].text, std::string("静态IP：") + ip +
+                                             " 是子网掩码 255.255.255.0 下的" + what +
+                                             ", 设备将无法访问");
+        EXPECT_EQ(page().focused, "static_ip");
+    }
+    page().current.staticIp = "192.168.1.0";
+    page().current.subnetMask = "255.255.254.0";
+    OnConfigureNetwork(h.ui);
+    ASSERT_EQ(h.shell.sent.size(), 1u) << "a host under a wider mask";
+    EXPECT_EQ(Slice(h.shell.sent[0], kBlockAt + 1, 4), Hex("00 01 A8 C0"));
+}
 
 struct PortCase
 {

@@ -96,6 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"server2_target_address", "host😀", kTargetRefused},
         FieldCase{"server2_target_address", "ğüş", kTargetRefused},
         FieldCase{"server2_target_address", "\xFF\xFE", kTargetRefused},
+        FieldCase{"server2_target_address", "host\r\nx", "服务器2的目标地址含有控制字符"},
+        FieldCase{"server5_target_address", std::string("a\0b", 3),
+                  "服务器5的目标地址含有控制字符"},
+        FieldCase{"server2_target_address", "tab\there", "服务器2的目标地址含有控制字符"},
+        FieldCase{"server2_target_address", "del\x7F", "服务器2的目标地址含有控制字符"},
         FieldCase{"mac", "00-0E-EB-12-34-56", nullptr},
         FieldCase{"mac", "00:0E:EB:12:34:56", "MAC地址：应为如00-0E-EB-12-34-56的MAC地址"}));
 
@@ -212,6 +217,47 @@ TEST(CheckNetworkForm, ComboWithoutSelectionIsRefused)
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().text, "IP获取方式：应为列表中的一项");
     EXPECT_EQ(result.error().key, "ip_mode");
+}
+
+// The static IP against the mask: a device at its subnet's network or broadcast address cannot
+// be reached, so such a write is refused; masks without those addresses and DHCP pass.
+TEST(CheckNetworkForm, StaticIpThatIsTheSubnetsNetworkOrBroadcastAddressIsRefused)
+{
+    struct Row
+    {
+        const char *ip, *mask;
+        int ipMode;
+        const char *refusal; // nullptr: passes
+    };
+    const Row rows[] = {
+        {"192.168.0.255", "255.255.255.0", 0,
+         "静态IP：192.168.0.255 是子网掩码 255.255.255.0 下的广播地址, 设备将无法访问"},
+        {"192.168.1.0", "255.255.255.0", 0,
+         "静态IP：192.168.1.0 是子网掩码 255.255.255.0 下的网络地址, 设备将无法访问"},
+        {"10.0.0.127", "255.255.255.128", 0,
+         "静态IP：10.0.0.127 是子网掩码 255.255.255.128 下的广播地址, 设备将无法访问"},
+        {"10.0.0.128", "255.255.255.128", 0,
+         "静态IP：10.0.0.128 是子网掩码 255.255.255.128 下的网络地址, 设备将无法访问"},
+        {"192.168.1.0", "255.255.254.0", 0, nullptr},
+        {"192.168.0.255", "255.255.254.0", 0, nullptr},
+        {"192.168.0.255", "255.255.255.254", 0, nullptr}, // point-to-point: no broadcast
+        {"192.168.0.255", "255.255.255.0", 1, nullptr},   // DHCP: the static IP is not used
+        {"192.168.0.254", "255.255.255.0", 0, nullptr},
+    };
+    for (const Row &row : rows) {
+        NetworkForm form = DefaultNetworkForm();
+        form.staticIp = row.ip;
+        form.subnetMask = row.mask;
+        form.ipMode = row.ipMode;
+        const auto result = CheckNetworkForm(form);
+        if (row.refusal == nullptr) {
+            EXPECT_TRUE(result) << row.ip << " / " << row.mask;
+            continue;
+        }
+        ASSERT_FALSE(result) << row.ip << " / " << row.mask;
+        EXPECT_EQ(result.error().key, "static_ip");
+        EXPECT_EQ(result.error().text, row.refusal);
+    }
 }
 
 struct OrderCase
