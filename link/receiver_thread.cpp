@@ -165,8 +165,8 @@ struct ReceiverThread::Impl
     static std::vector<SocketHandle> SocketsOf(const std::vector<Slot> &slots);
 
     void run();
-    void drain(SocketHandle socket);
-    void drainSlot(const Slot &slot);
+    // Reads what waits on the receive socket (slot null) or on a slot socket.
+    void drain(SocketHandle socket, const Slot *slot);
     void hand(Bytes datagram);
     void noteDrops(SocketHandle socket, std::uint32_t count);
     // Asks the system for each socket's drop count: the drops after the last datagram of a
@@ -221,34 +221,21 @@ void ReceiverThread::Impl::askForDrops(const std::vector<SocketHandle> &sockets)
     }
 }
 
-void ReceiverThread::Impl::drain(SocketHandle socket)
+void ReceiverThread::Impl::drain(SocketHandle socket, const Slot *slot)
 {
     for (int i = 0; i < kDrainBatch; ++i) {
-        ReceiveResult r = ReceiveDatagram(socket);
-        if (r.dropped)
-            noteDrops(socket, *r.dropped);
-        switch (r.status) {
-        case ReceiveStatus::Datagram:
-            hand(std::move(r.datagram.data));
-            break;
-        case ReceiveStatus::Oversized:
-            break;
-        case ReceiveStatus::NothingWaiting:
-        case ReceiveStatus::Failed:
-            return;
-        }
-    }
-}
-
-void ReceiverThread::Impl::drainSlot(const Slot &slot)
-{
-    for (int i = 0; i < kDrainBatch; ++i) {
-        ArrivalResult r = ReceiveWithArrival(slot.socket, ArrivalDetail::DestinationOnly);
+        // A slot socket's datagrams come with their destination, so that the copies of
+        // broadcasts can be told apart (CountsOnSlot).
+        ArrivalResult r;
+        if (slot != nullptr)
+            r = ReceiveWithArrival(socket, ArrivalDetail::DestinationOnly);
+        else
+            r.received = ReceiveDatagram(socket);
         if (r.received.dropped)
-            noteDrops(slot.socket, *r.received.dropped);
+            noteDrops(socket, *r.received.dropped);
         switch (r.received.status) {
         case ReceiveStatus::Datagram:
-            if (CountsOnSlot(r.destination, slot.address))
+            if (slot == nullptr || CountsOnSlot(r.destination, slot->address))
                 hand(std::move(r.received.datagram.data));
             break;
         case ReceiveStatus::Oversized:
@@ -359,9 +346,9 @@ void ReceiverThread::Impl::run()
             const auto slot = std::find_if(slots.begin(), slots.end(),
                                            [&](const Slot &s) { return s.socket == handle; });
             if ((readReceiveSocket && handle == receiveSocket) || slot == slots.end())
-                drain(handle);
+                drain(handle, nullptr);
             else
-                drainSlot(*slot);
+                drain(handle, &*slot);
         }
     }
 }
