@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/result.h"
+#include "core/result.h"
 #include "ops/device_block.h"
 #include "ops/form_fields.h"
 #include "ops/forms.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "link/result.h"
+#include "core/result.h"
 
 #include "tools/cli/search.h"
 

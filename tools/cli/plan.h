@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "link/result.h"
+#include "core/result.h"
 #include "ops/search_reply.h"
 #include "tools/cli/settings.h"
 

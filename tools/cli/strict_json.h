@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/result.h"
+#include "core/result.h"
 
 namespace ktr::cli {
 

@@ -1,4 +1,8 @@
 // A value or the reason there is none: the return type of every operation that can fail.
+//
+// Result<T, E> carries a T or an E; Result<void, E> (also spelled Status<E>) carries nothing or
+// an E, for operations that only succeed or fail. Both are [[nodiscard]]: a failure is never
+// dropped by forgetting to look.
 #pragma once
 
 #include <utility>
@@ -18,6 +22,13 @@ Failure<E> Fail(E error)
 {
     return Failure<E>{std::move(error)};
 }
+
+// The success of an operation that has no value to give.
+struct Success
+{
+};
+
+inline constexpr Success Ok() { return {}; }
 
 template <typename T, typename E>
 class [[nodiscard]] Result
@@ -44,5 +55,28 @@ public:
 private:
     std::variant<T, E> state_;
 };
+
+template <typename E>
+class [[nodiscard]] Result<void, E>
+{
+public:
+    Result(Success) {}
+    Result(Failure<E> failure)
+        : failed_(true)
+        , error_(std::move(failure.error))
+    {
+    }
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const E &error() const { return error_; }
+
+private:
+    bool failed_ = false;
+    E error_{};
+};
+
+template <typename E>
+using Status = Result<void, E>;
 
 } // namespace ktr
