@@ -26,6 +26,7 @@ fail() {
 PREFIX=$WIN/wine/installer
 rm -rf "$PREFIX"
 "$HERE/wine.sh" prefix "$PREFIX"
+"$HERE/wine.sh" cjk-font "$PREFIX"
 export WINEPREFIX=$PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEPATH
 XVFB_PID=

@@ -82,29 +82,30 @@ display)
     die "no free display number"
     ;;
 cjk-font)
-    # Wine has no SimSun. The window's texts are drawn in WenQuanYi Zen Hei (fonts-wqy-zenhei),
-    # put into the prefix's font folder and named by Wine's font replacements as the Song faces,
-    # so that the window gets the face it asks for first, as it does on Windows. The product is
-    # left as it is: what Windows gets does not change.
+    # Wine has no SimSun. The window's texts are drawn in AR PL UMing CN (fonts-arphic-uming), a
+    # Song face like SimSun with Latin letters as narrow as SimSun's, which Wine finds among the
+    # system's fonts; Wine's font replacements give it the Song names, so that the window gets
+    # the face it asks for first, as it does on Windows. Not WenQuanYi Zen Hei: Wine's GDI gives
+    # its embedded bitmaps glyph boxes too small, and glyphs lose their left or top edge at the
+    # window's 12-pixel size. Not Noto Sans CJK SC: its 17-pixel line is cut in the 12-pixel
+    # labels. The product is left as it is: what Windows gets does not change.
     dir=$(realpath -m "$2")
     [[ -f $dir/system.reg ]] || die "no Wine prefix in $dir (wine.sh prefix $dir)"
-    [[ -f $dir/.ktr-cjk-font ]] && exit 0
-    font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
-    [[ -f $font ]] || die "$font is missing (scripts/setup installs fonts-wqy-zenhei)"
-    mkdir -p "$dir/drive_c/windows/Fonts"
-    cp "$font" "$dir/drive_c/windows/Fonts/"
+    face="AR PL UMing CN"
+    [[ $(cat "$dir/.ktr-cjk-font" 2>/dev/null) == "$face" ]] && exit 0
+    fc-list "$face" | grep -q . || die "$face is missing (scripts/setup installs fonts-arphic-uming)"
     reg=$dir/drive_c/ktr-cjk-font.reg
     {
         printf '\xff\xfe'
         printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
             '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-            '"SimSun"="WenQuanYi Zen Hei"' '"NSimSun"="WenQuanYi Zen Hei"' \
-            '"宋体"="WenQuanYi Zen Hei"' '"新宋体"="WenQuanYi Zen Hei"' | iconv -f UTF-8 -t UTF-16LE
+            "\"SimSun\"=\"$face\"" "\"NSimSun\"=\"$face\"" "\"宋体\"=\"$face\"" \
+            "\"新宋体\"=\"$face\"" | iconv -f UTF-8 -t UTF-16LE
     } >"$reg"
     WINEPREFIX=$dir wine regedit /S 'C:\ktr-cjk-font.reg' >/dev/null 2>&1 </dev/null ||
         die "regedit could not take the font replacements"
     WINEPREFIX=$dir wineserver --wait
-    touch "$dir/.ktr-cjk-font"
+    echo "$face" >"$dir/.ktr-cjk-font"
     ;;
 stop)
     dir=$(realpath -m "$2")
