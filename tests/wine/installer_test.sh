@@ -2,8 +2,9 @@
 # The Windows installer tried under Wine: a silent install into C:\KTR, the files, the Start-menu
 # shortcut and the Apps & features entry checked, the installed ktr-setup.exe started on Windows'
 # own platform plugin with nothing but the installed files (a picture of its window is kept),
-# then a silent uninstall that leaves none of them behind. The firewall rule's commands run but
-# Wine has no firewall to keep them; the installer's log shows them.
+# then a silent uninstall that leaves none of them behind. Wine has no firewall: netsh.exe is
+# replaced by a recorder (netsh_recorder.c), and the rule the installer adds and the uninstaller
+# removes are read from what it recorded.
 #   installer_test.sh WINDOWS_BUILD_DIR INSTALLER.exe
 set -euo pipefail
 
@@ -27,7 +28,11 @@ PREFIX=$WIN/wine/installer
 rm -rf "$PREFIX"
 "$HERE/wine.sh" prefix "$PREFIX"
 "$HERE/wine.sh" cjk-font "$PREFIX"
-export WINEPREFIX=$PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+x86_64-w64-mingw32-gcc -O2 -o "$PREFIX/drive_c/windows/system32/netsh.exe" \
+    "$HERE/netsh_recorder.c" -static || fail "the netsh recorder does not build"
+NETSH_CALLS=$PREFIX/drive_c/netsh-calls.txt
+rm -f "$NETSH_CALLS"
+export WINEPREFIX=$PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n"
 unset WINEPATH
 XVFB_PID=
 stop() {
@@ -59,6 +64,12 @@ wine reg query "$UNINSTALL_KEY" /v DisplayName </dev/null 2>/dev/null | tr -d '\
     grep -q 'DisplayName' || fail "no Apps & features entry ($UNINSTALL_KEY)"
 echo "Apps & features: $(wine reg query "$UNINSTALL_KEY" /v DisplayName </dev/null 2>/dev/null |
     tr -d '\r' | grep DisplayName | sed 's/.*REG_SZ *//')"
+
+# The rule lets UDP 1901 in to the installed program, and only to it.
+RULE='name="KTR 设备配置 UDP 1901"'
+grep -F "advfirewall firewall add rule $RULE dir=in action=allow protocol=UDP localport=1901 program=\"C:\KTR\ktr-setup.exe\" enable=yes" \
+    "$NETSH_CALLS" >/dev/null || fail "no firewall rule for UDP 1901 asked for: $(cat "$NETSH_CALLS" 2>&1)"
+echo "firewall rule asked for: $(grep -F 'add rule' "$NETSH_CALLS" | sed 's/^.*advfirewall/netsh advfirewall/')"
 
 # The installed program alone: no WINEPATH, so every DLL and plugin must come from C:\KTR. Once
 # its window is on the screen, a picture of the screen is kept and the program is ended.
@@ -95,5 +106,11 @@ left=$( (find "$DIR" -type f 2>/dev/null || true) | wc -l)
 if wine reg query "$UNINSTALL_KEY" </dev/null >/dev/null 2>&1; then
     fail "the Apps & features entry is still there"
 fi
+for _ in $(seq 50); do
+    grep -qF "advfirewall firewall delete rule $RULE" "$NETSH_CALLS" && break
+    sleep 0.2
+done
+grep -qF "advfirewall firewall delete rule $RULE" "$NETSH_CALLS" ||
+    fail "the uninstaller did not remove the firewall rule: $(cat "$NETSH_CALLS")"
 echo "installer under Wine: silent install, shortcut, Apps & features entry, start and" \
     "silent uninstall passed"
