@@ -46,6 +46,8 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY "KTR Setup")
 # The Apps & features entry (installer_test.sh looks for it by this name).
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KTR Setup")
 set(CPACK_PACKAGE_EXECUTABLES ktr-setup "${KTR_PRODUCT_NAME}")
+# The guide beside the program's entry in the Start menu.
+set(CPACK_NSIS_MENU_LINKS "guide/index.html" "${KTR_PRODUCT_NAME} 使用指南")
 set(CPACK_NSIS_PACKAGE_NAME "${KTR_PRODUCT_NAME} ${PROJECT_VERSION}")
 set(CPACK_NSIS_DISPLAY_NAME "${KTR_PRODUCT_NAME}")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")

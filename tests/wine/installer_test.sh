@@ -54,12 +54,13 @@ timeout 120 wine "$INSTALLER" /S '/D=C:\KTR' </dev/null >/dev/null 2>&1 || fail 
 for f in ktr-setup.exe ktr-cli.exe ktr-sim.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
     styles/qwindowsvistastyle.dll translations/qtbase_zh_CN.qm licenses/qt/LGPL-3.0-only.txt \
-    LICENSE Uninstall.exe; do
+    LICENSE Uninstall.exe guide/index.html guide/en.html guide/pictures/search-result.png; do
     [[ -f $DIR/$f ]] || fail "not installed: $f"
 done
 echo "installed: $(find "$DIR" -type f | wc -l) files, $(du -sh "$DIR" | cut -f1)"
 [[ -n $(shortcuts) ]] || fail "no Start-menu shortcut"
 echo "shortcut: $(shortcuts | sed "s|$PREFIX/||")"
+shortcuts | grep -q '使用指南' || fail "no Start-menu shortcut to the guide"
 wine reg query "$UNINSTALL_KEY" /v DisplayName </dev/null 2>/dev/null | tr -d '\r' |
     grep -q 'DisplayName' || fail "no Apps & features entry ($UNINSTALL_KEY)"
 echo "Apps & features: $(wine reg query "$UNINSTALL_KEY" /v DisplayName </dev/null 2>/dev/null |
