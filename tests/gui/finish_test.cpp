@@ -107,7 +107,7 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     if (!InPrivateNetwork()) {
         GTEST_SKIP() << "needs the private network namespace of in_private_netns.sh";
     }
-    dialog->OnSearch();
+    dialog->searchClicked();
 
     receive(SearchReply(0x42));
     doubleClickRow(0);
@@ -140,7 +140,7 @@ TEST_F(FinishTest, WritesSayToChooseADeviceUntilOneHasBeenRead)
     clickEach();
     if (InPrivateNetwork()) {
         // With the endpoint open a write would now leave, addressed to the all-zero MAC.
-        dialog->OnSearch();
+        dialog->searchClicked();
         receive(SearchReply(0x42));
         clickEach();
         // The read is out, its answer not in: the page still shows no device's settings.
@@ -189,7 +189,7 @@ TEST(StartUpBoxTest, PortInUseBoxIsAWarningShownOverTheWindow)
                               .arg(QString::fromStdString(SocketErrorText(AddressInUseError())))
                               .arg(AddressInUseError())))
         << box.text.toStdString();
-    dialog.shutDownNetwork();
+    dialog.network().shutDown();
 }
 
 } // namespace
