@@ -119,7 +119,7 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     receive(EncodeTunnelReply(kCmdTunnel, mac, SealTunnelFrame(kTunnelWriteBlock, {})));
     EXPECT_EQ(source->text(), QStringLiteral("尚未读取设备参数，下面是默认值"));
 
-    dialog->devicePage()->OnReadDeviceBlock(); // "读取设备参数": the reply is awaited
+    dialog->devicePage()->readClicked(); // "读取设备参数": the reply is awaited
     receive(EncodeTunnelReply(kCmdTunnel, mac, SealTunnelFrame(kTunnelReadBlock, body)));
     EXPECT_EQ(qobject_cast<QLineEdit *>(deviceControl(ids::kTerminalAddress))->text(), "0a0b0c0d");
     EXPECT_EQ(source->text(), QStringLiteral("下面是设备 000EEB123456 (192.168.0.66) 的参数"));
