@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <thread>
+
 namespace ktr::test {
 namespace {
 
@@ -158,6 +160,24 @@ TEST_F(MessageAreaTest, DeliveredDatagramsReachTheReplyDispatchEachWithItsOwnByt
     EXPECT_EQ(list->topLevelItem(1)->text(2), "000EEB123456");
     EXPECT_EQ(list->topLevelItem(1)->text(3), "288");
     EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n搜索到设备\n"));
+}
+
+TEST_F(MessageAreaTest, DatagramsDeliveredFromAnotherThreadAreAllShownInTheirOrder)
+{
+    // As the receiver thread does: many replies, handed over while the window takes them.
+    constexpr int kReplies = 200;
+    std::thread receiver([this] {
+        for (int reply = 0; reply < kReplies; ++reply)
+            dialog->network().deliver(SearchReply(static_cast<std::uint8_t>(reply)));
+    });
+    const bool allShown = QTest::qWaitFor(
+        [&] { return dialog->deviceList()->topLevelItemCount() == kReplies; }, 5000);
+    receiver.join();
+    ASSERT_TRUE(allShown) << dialog->deviceList()->topLevelItemCount();
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(0)->text(0), "192.168.0.199");
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(kReplies - 1)->text(0), "192.168.0.0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->repliesWaiting(); }, 1000));
+    EXPECT_TRUE(messageAreaText().endsWith(QStringLiteral("搜索到设备\n").repeated(kReplies)));
 }
 
 TEST_F(MessageAreaTest, OurOwnRequestsComingBackAreNeverDispatched)
