@@ -1,23 +1,23 @@
 #include "app/config_app.h"
 
-#include "app/first_paint_probe.h"
 #include "app/instance_lock.h"
 #include "app/main_dialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
+#include <utility>
+
 namespace ktr {
 
 QString InstanceLockPath()
 {
-    const QString configured = qEnvironmentVariable("KTR_SETUP_LOCK_FILE");
-    return configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("ktr-setup.lock"))
-                                : configured;
+    return QDir::temp().filePath(QStringLiteral("ktr-setup.lock"));
 }
 
-ConfigApp::ConfigApp(MessageBoxes *boxes)
+ConfigApp::ConfigApp(MessageBoxes *boxes, QString lockPath)
     : boxes_(boxes != nullptr ? *boxes : modalBoxes_)
+    , lockPath_(std::move(lockPath))
 {
 }
 
@@ -25,7 +25,7 @@ int ConfigApp::run()
 {
     // A second copy would share port 1901 with the first and take replies meant for it. The
     // lock is released when the process ends, also when it dies.
-    const InstanceLock lock(InstanceLockPath());
+    const InstanceLock lock(lockPath_);
     if (!lock.isHeld()) {
         boxes_.show(
             nullptr,
@@ -34,10 +34,9 @@ int ConfigApp::run()
         return 1;
     }
     MainDialog dialog(state_, boxes_);
-    ExitAfterFirstPaintIfAsked(dialog);
     dialog.exec();
     // However the run ended, the receiver stops before the window goes.
-    dialog.shutDownNetwork();
+    dialog.network().shutDown();
     return 0;
 }
 

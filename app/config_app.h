@@ -10,15 +10,15 @@
 
 namespace ktr {
 
-// Where the one-instance lock lives: $KTR_SETUP_LOCK_FILE when set (tests running side by side
-// give each their own), else ktr-setup.lock in the temporary directory.
+// Where the one-instance lock lives: ktr-setup.lock in the temporary directory.
 QString InstanceLockPath();
 
 class ConfigApp
 {
 public:
-    // boxes: where the tool's message boxes go; nullptr for the real modal boxes.
-    explicit ConfigApp(MessageBoxes *boxes = nullptr);
+    // boxes: where the tool's message boxes go; nullptr for the real modal boxes. lockPath: the
+    // one-instance lock (tests running side by side give each their own).
+    explicit ConfigApp(MessageBoxes *boxes = nullptr, QString lockPath = InstanceLockPath());
 
     // Runs the main window; returns the process exit code (1 when another copy is running).
     int run();
@@ -27,6 +27,7 @@ private:
     AppState state_;
     ModalMessageBoxes modalBoxes_;
     MessageBoxes &boxes_;
+    QString lockPath_;
 };
 
 } // namespace ktr

@@ -30,10 +30,8 @@ DevicePage::DevicePage(QWidget *parent)
     const auto button = [this](int id) {
         return qobject_cast<QPushButton *>(control(id));
     };
-    connect(button(ids::kReadDeviceBlock), &QPushButton::clicked, this,
-            &DevicePage::OnReadDeviceBlock);
-    connect(button(ids::kWriteDeviceBlock), &QPushButton::clicked, this,
-            &DevicePage::OnWriteDeviceBlock);
+    connect(button(ids::kReadDeviceBlock), &QPushButton::clicked, this, &DevicePage::readClicked);
+    connect(button(ids::kWriteDeviceBlock), &QPushButton::clicked, this, &DevicePage::writeClicked);
 }
 
 void DevicePage::showSource(const QString &device)
@@ -41,14 +39,14 @@ void DevicePage::showSource(const QString &device)
     source_->setText(QStringLiteral("下面是设备 %1 的参数").arg(device));
 }
 
-void DevicePage::OnReadDeviceBlock()
+void DevicePage::readClicked()
 {
-    run(&ktr::OnReadDeviceBlock);
+    run(&OnReadDeviceBlock);
 }
 
-void DevicePage::OnWriteDeviceBlock()
+void DevicePage::writeClicked()
 {
-    run(&ktr::OnWriteDeviceBlock);
+    run(&OnWriteDeviceBlock);
 }
 
 } // namespace ktr

@@ -20,8 +20,8 @@ public:
     QLabel *sourceLine() const { return source_; }
 
 public slots:
-    void OnReadDeviceBlock();
-    void OnWriteDeviceBlock();
+    void readClicked();
+    void writeClicked();
 
 private:
     // A line in the free band above the first row; until a read it says the values are the

@@ -1,6 +1,5 @@
 // ktr-setup: finds KTR-4410-HT-LAN devices on the LAN and reads and writes their settings.
 #include "app/config_app.h"
-#include "app/first_paint_exit.h"
 #include "app/qt_translations.h"
 
 #include <QApplication>
@@ -9,7 +8,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     ktr::InstallQtTranslations(application);
-    ktr::QuitAfterFirstPaintFromEnvironment(application);
     ktr::ConfigApp config;
     return config.run();
 }

@@ -3,46 +3,38 @@
 #include "app/about_dialog.h"
 #include "app/app_icon.h"
 #include "app/control_ids.h"
-#include "app/datagram_event.h"
 #include "app/deferred_device_view.h"
 #include "app/device_page.h"
 #include "app/dialog_keys.h"
 #include "app/form_views.h"
+#include "app/main_window_buttons.h"
 #include "app/message_area_writer.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
-#include "app/net_trace.h"
 #include "app/network_page.h"
-#include "app/screenshot.h"
 #include "app/slot_guard.h"
+#include "app/start_up_help.h"
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "app/tree_device_list.h"
 #include "app/widget_page.h"
-#include "app/window_placement.h"
 #include "ops/mac_text.h"
-#include "ops/text_convert.h"
 #include "res/dialog_templates.h"
 #include "res/string_table.h"
 #include "res/texts/failure_texts.h"
-#include "widgets/main_window_buttons.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
-
-#include <chrono>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX // MinGW's C++ headers define it already
@@ -60,15 +52,6 @@ constexpr int kOutcomeTickMs = 100;
 
 // Replies nobody waited for; shown with QT_LOGGING_RULES="ktr.replies.debug=true".
 Q_LOGGING_CATEGORY(lcReplies, "ktr.replies", QtWarningMsg)
-// How long the window looks for the frame the window manager gives it: 3 s.
-constexpr int kFrameCheckMs = 50;
-constexpr int kFrameChecks = 60;
-
-// Replies that keep coming for longer than this (longer than the burst of answers to one
-// search) are shown ten times a second instead: each showing repaints the whole list, and
-// nobody reads rows arriving by the thousand per second.
-constexpr std::chrono::milliseconds kBriefStream{1000};
-constexpr std::chrono::milliseconds kLongStreamFrame{100};
 
 QString FromUtf8(std::string_view text)
 {
@@ -81,37 +64,17 @@ T *Control(const QWidget &dialog, int id)
     return qobject_cast<T *>(FindControl(dialog, id));
 }
 
-// The help the message area shows after start-up, one line each.
-constexpr std::string_view kHelpLines[] = {
-    "  本软件适用于：KTR-4410-HT-LAN产品的参数配置。",
-    "单击\"搜索\"按钮搜索设备，设备出现在设备列表后，双击设备更新信息到右边信息框中修改参数后，"
-    "点击\"配置参数\"按钮，设备将保存参数并自动重启",
-    "注意事项:",
-    "1、确保软件与设备在同一局域网内",
-    "2、请确定当前PC只使用一个网卡",
-    "3、请按照 搜索->双击选中并读取->配置参数 的步骤来操作",
-};
-
 } // namespace
-
-std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth)
-{
-    const int wide = 3 * clientWidth / 11;
-    return {wide, wide, wide, 2 * clientWidth / 11};
-}
 
 MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint)
     , state_(state)
     , boxes_(boxes)
-    , reporter_([this](NetFailure failure, int osError) { reportFailure(failure, osError); })
+    , firstShowing_(new FirstShowing(*this))
 {
-    frameWatch_.setInterval(kFrameCheckMs);
-    connect(&frameWatch_, &QTimer::timeout, this, &MainDialog::watchForFrame);
     BuildFromTemplate(*FindDialogTemplate(kMainTemplate), *this);
     localAddress_ = Control<QLineEdit>(*this, ids::kLocalAddress);
-    localPort_ = Control<QLineEdit>(*this, ids::kLocalPort);
     list_ = Control<QTreeWidget>(*this, ids::kDeviceList);
     messageArea_ = Control<MultiLineEdit>(*this, ids::kMessageArea);
     tabs_ = Control<TabControl>(*this, ids::kTabs);
@@ -121,11 +84,11 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     addAboutEntry();
     setWindowIcon(LoadResourceIcon(kAppIconResource));
     captureMessages();
-    localPort_->setText(QString::number(kPort));
-    setUpListColumns();
+    Control<QLineEdit>(*this, ids::kLocalPort)->setText(QString::number(kPort));
+    SetUpDeviceList(*list_);
 
     captureMessages();
-    for (std::string_view line : kHelpLines) {
+    for (std::string_view line : kStartUpHelp) {
         state_.messageText.appendLine(line);
     }
     refreshMessages();
@@ -135,42 +98,26 @@ MainDialog::MainDialog(AppState &state, MessageBoxes &boxes, QWidget *parent)
     // page exists; the page's handlers still get every click.
     BindMainWindowHoverButtons(networkPage_, firstHoverButton_, secondHoverButton_);
     LoadPageDefaults(*networkAdapter_, *deviceAdapter_);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setAllColumnsShowFocus(true);
 
     listAdapter_ = std::make_unique<TreeDeviceList>(*list_);
     ui_.emplace(Ui{state_, *this, *listAdapter_, *networkAdapter_, *deviceAdapter_});
     networkPage_->bind(*ui_);
     auto *search = Control<QPushButton>(*this, ids::kSearch);
-    connect(search, &QPushButton::clicked, this, &MainDialog::OnSearch);
-    // Searching is the first step of every use; the help text that says how to go on is gone
-    // after the first search, so the list says it too.
+    connect(search, &QPushButton::clicked, this, &MainDialog::searchClicked);
     search->setFocus();
-    list_->setToolTip(QStringLiteral("双击列表中的设备，读取并配置它的参数"));
     list_->viewport()->installEventFilter(this);
     connect(tabs_->tabBar(), &QTabBar::currentChanged, this, &MainDialog::OnSelchangeTab);
-
-    replyFrame_.setSingleShot(true);
-    replyFrame_.setTimerType(Qt::PreciseTimer);
-    connect(&replyFrame_, &QTimer::timeout, this, &MainDialog::endReplyFrame);
-    dropReport_.setSingleShot(true);
-    dropReport_.setInterval(kDropReportDelay);
-    connect(&dropReport_, &QTimer::timeout, this, &MainDialog::reportDroppedReplies);
 
     startNetwork();
     state_.deviceBlockRead = false;
 
-    outcomeTimer_ = new QTimer(this);
-    outcomeTimer_->setInterval(kOutcomeTickMs);
-    connect(outcomeTimer_, &QTimer::timeout, this,
-            [this] { RunGuarded([this] { ktr::OnTick(*ui_); }); });
-    outcomeTimer_->start();
+    auto *outcomeTimer = new QTimer(this);
+    outcomeTimer->setInterval(kOutcomeTickMs);
+    connect(outcomeTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { OnTick(*ui_); }); });
+    outcomeTimer->start();
 }
 
-MainDialog::~MainDialog()
-{
-    shutDownNetwork();
-}
+MainDialog::~MainDialog() = default;
 
 void MainDialog::addAboutEntry()
 {
@@ -189,17 +136,6 @@ void MainDialog::addAboutEntry()
     about->setData(kAboutCommand);
     connect(about, &QAction::triggered, this, &MainDialog::showAbout);
 #endif
-}
-
-void MainDialog::setUpListColumns()
-{
-    list_->setHeaderLabels({QStringLiteral("设备IP"), QStringLiteral("设备名称"),
-                            QStringLiteral("MAC地址"), QStringLiteral("固件版本")});
-    // The client area as it is without scroll bars: the list is empty at this point.
-    const auto widths = DeviceListColumnWidths(list_->maximumViewportSize().width());
-    for (int column = 0; column < kListColumns; ++column) {
-        list_->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
-    }
 }
 
 void MainDialog::captureMessages()
@@ -241,74 +177,22 @@ DevicePage *MainDialog::devicePage()
 
 void MainDialog::startNetwork()
 {
-    if (const int error = StartNetworkStack(); error != 0) {
-        reportFailure(NetFailure::StackStartup, error);
-    }
-    networkStackHeld_ = true;
-    receiveSocket_ = OpenReceiveSocket(reporter_);
-    if (receiveSocket_.isValid()) {
-        // The receiver thread puts each datagram into the window's inbox and wakes the window
-        // when it is not taking them on its own; the window stops the thread before it is
-        // destroyed, so the target outlives every posting.
-        // Our own search and read requests come back to us as broadcasts; they mean nothing to
-        // the window, so they are dropped here and cost it no event.
-        receiver_ = std::make_unique<ReceiverThread>(
-            receiveSocket_.handle(),
-            [this](Bytes data) {
-                if (IsRequestFrame(data))
-                    return;
-                // Ahead of the window's pending repaints: a reply that comes while the window
-                // is still to paint the click that asked for it is shown in that same paint.
-                if (inbox_.put(std::move(data)))
-                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
-                                                Qt::HighEventPriority);
-            },
-            [this](std::uint32_t added, std::uint64_t total) {
-                TraceDroppedDatagrams(added, total);
-                unreportedDrops_ += added;
-                QMetaObject::invokeMethod(
-                    this, [this] { dropReport_.start(); }, Qt::QueuedConnection);
-            },
-            // When a burst of replies ends within a frame, what it left in the inbox is shown
-            // then rather than at the frame's end.
-            [this] {
-                if (inbox_.holdsDatagrams())
-                    QCoreApplication::postEvent(this, new DatagramsWaitingEvent,
-                                                Qt::HighEventPriority);
-            });
-        TraceReceiveQueue(ReceiveQueueBytes(), receiveSocket_.receiveBufferSize());
-    }
-    const std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
-    localAddress_->setText(addresses.empty() ? QString()
-                                             : FromUtf8(FormatDottedAddress(addresses.front())));
-}
-
-void MainDialog::reportDroppedReplies()
-{
-    if (const std::uint64_t dropped = unreportedDrops_.exchange(0); dropped > 0)
-        RunGuarded([this, dropped] { ReportDroppedReplies(*ui_, dropped); });
-}
-
-void MainDialog::shutDownNetwork()
-{
-    if (receiver_) {
-        receiver_->stop();
-        receiver_.reset();
-    }
-    receiveSocket_.close();
-    if (networkStackHeld_) {
-        ReleaseNetworkStack();
-        networkStackHeld_ = false;
-    }
-}
-
-void MainDialog::reportFailure(NetFailure failure, int osError)
-{
-    if (!shown_) {
-        heldFailures_.emplace_back(failure, osError);
-        return;
-    }
-    showFailure(failure, osError);
+    // Failures of the start-up are shown over the window once it is on the screen.
+    network_ = std::make_unique<NetworkSession>([this](NetFailure failure, int osError) {
+        firstShowing_->whenShown([this, failure, osError] { showFailure(failure, osError); });
+    });
+    pacer_ = new ReplyPacer(
+        {[this](ReplyPacer::Clock::time_point deadline) { return takeDatagrams(deadline); },
+         [this] {
+             return showReplies();
+         }},
+        &ReplyPacer::Clock::now, this);
+    connect(network_.get(), &NetworkSession::datagramsWaiting, pacer_, &ReplyPacer::woken);
+    connect(network_.get(), &NetworkSession::repliesDropped, this, [this](std::uint64_t count) {
+        RunGuarded([this, count] { ReportDroppedReplies(*ui_, count); });
+    });
+    network_->start();
+    localAddress_->setText(FromUtf8(LocalAddressText(LocalIpv4Addresses())));
 }
 
 void MainDialog::showFailure(NetFailure failure, int osError)
@@ -319,34 +203,20 @@ void MainDialog::showFailure(NetFailure failure, int osError)
                 QCoreApplication::applicationName(), icon);
 }
 
-void MainDialog::showHeldFailures()
-{
-    const auto held = std::exchange(heldFailures_, {});
-    for (const auto &[failure, osError] : held) {
-        showFailure(failure, osError);
-    }
-}
-
 void MainDialog::refreshEndpoints()
 {
-    // The receiver lets go of the slot sockets before the refresh may close some of them.
-    if (receiver_) {
-        receiver_->setSlotSockets({});
-    }
-    endpoints_.refresh(LocalIpv4Addresses(), reporter_);
-    if (receiver_) {
-        receiver_->setSlotSockets(endpoints_.openHandles());
-    }
+    network_->refreshEndpoints();
 }
 
 int MainDialog::SendToAll(ByteView datagram)
 {
-    return endpoints_.SendToAll(datagram, reporter_);
+    return network_->sendToAll(datagram);
 }
 
 void MainDialog::refreshMessages()
 {
-    if (dispatchingDatagram_) {
+    // Replies refresh the area once per frame, not once each.
+    if (pacer_ != nullptr && pacer_->dispatching()) {
         messagesStale_ = true;
         return;
     }
@@ -369,35 +239,20 @@ void MainDialog::trace(std::string_view line)
     qCDebug(lcReplies).noquote() << FromUtf8(line);
 }
 
-void MainDialog::OnSearch()
+void MainDialog::searchClicked()
 {
-    RunGuarded([this] { ktr::OnSearch(*ui_); });
-    ScheduleScreenshotFromEnvironment(*this);
+    RunGuarded([this] { OnSearch(*ui_); });
 }
 
-void MainDialog::OnDblclkDeviceList()
+void MainDialog::deviceListDoubleClicked()
 {
     const int row = listAdapter_->selectedRow();
-    RunGuarded([this] { ktr::OnDblclkDeviceList(*ui_); });
+    RunGuarded([this] { OnDblclkDeviceList(*ui_); });
     if (row >= 0) {
         listAdapter_->markTarget(row);
         targetMac_ = state_.SelectedDeviceMac;
         targetAddress_ = list_->topLevelItem(row)->text(0);
     }
-}
-
-void MainDialog::noteDeviceBlockShown(int shownBefore)
-{
-    if (state_.deviceBlocksShown == shownBefore) {
-        return;
-    }
-    // The values came from the device the read's reply was taken from; its address is known
-    // when it is the device double-clicked in the list.
-    QString device = FromUtf8(FormatMacPlain(state_.deviceBlockMac));
-    if (state_.deviceBlockMac == targetMac_ && !targetAddress_.isEmpty()) {
-        device += QStringLiteral(" (%1)").arg(targetAddress_);
-    }
-    devicePage()->showSource(device);
 }
 
 void MainDialog::OnSelchangeTab()
@@ -424,84 +279,43 @@ void MainDialog::showAbout()
     about.exec();
 }
 
-bool MainDialog::event(QEvent *event)
+bool MainDialog::takeDatagrams(ReplyPacer::Clock::time_point deadline)
 {
-    if (event->type() == DatagramEvent::kType) {
-        dispatchDatagram(static_cast<DatagramEvent *>(event)->datagram());
-        repliesDispatched();
-        return true;
-    }
-    if (event->type() == DatagramsWaitingEvent::kType) {
-        if (takeDatagrams()) {
-            // Woken within a frame, the replies stopped coming: shown now while the pacer
-            // allows it.
-            if (replyFrame_.isActive() && !dispatchingDatagram_ &&
-                showPacer_.mayShowEarly(std::chrono::steady_clock::now()))
-                showReplies();
-            else
-                repliesDispatched();
-        }
-        return true;
-    }
-    return QDialog::event(event);
-}
-
-void MainDialog::dispatchDatagram(const Bytes &datagram)
-{
-    // A box shown for a reply runs an event loop of its own, which dispatches the replies that
-    // follow inside this one.
-    const bool outer = dispatchingDatagram_;
-    dispatchingDatagram_ = true;
-    const int shownBefore = state_.deviceBlocksShown;
-    RunGuarded([this, &datagram] { ktr::OnDatagram(*ui_, datagram); });
-    noteDeviceBlockShown(shownBefore);
-    dispatchingDatagram_ = outer;
-}
-
-bool MainDialog::takeDatagrams()
-{
-    // A burst is taken to its end, for one frame at the most, before anything is shown: what
-    // arrives while the taken ones are dispatched is taken too, so a handful of replies is shown
-    // together at once instead of the rest waiting for the frame's end. A take that finds
-    // datagrams is always followed by another at the frame's end, which may end the frames.
-    const auto deadline = std::chrono::steady_clock::now() + kReplyFrame;
     bool took = false;
-    for (std::vector<Bytes> batch = inbox_.take(); !batch.empty(); batch = inbox_.takeMore()) {
+    for (std::vector<Bytes> batch = network_->take(); !batch.empty();
+         batch = network_->takeMore()) {
         took = true;
         for (const Bytes &datagram : batch)
             dispatchDatagram(datagram);
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (ReplyPacer::Clock::now() >= deadline)
             break;
     }
     return took;
 }
 
-void MainDialog::repliesDispatched()
+void MainDialog::dispatchDatagram(const Bytes &datagram)
 {
-    // The first replies after a quiet frame are shown at once and open a frame; what follows
-    // within it waits for its end. Replies dispatched inside another one's box wait for that one.
-    if (dispatchingDatagram_ || replyFrame_.isActive())
-        return;
-    showReplies();
-    streamStart_ = std::chrono::steady_clock::now();
-    replyFrame_.start(kReplyFrame);
+    const ReplyPacer::Dispatch dispatch(*pacer_);
+    ReplyOutcome outcome;
+    RunGuarded([this, &datagram, &outcome] { outcome = OnDatagram(*ui_, datagram); });
+    if (outcome.effect == ReplyEffect::DeviceBlockShown)
+        showDeviceBlockSource(outcome.device);
 }
 
-void MainDialog::endReplyFrame()
+void MainDialog::showDeviceBlockSource(const MacAddress &device)
 {
-    const bool took = takeDatagrams();
-    const bool shown = showReplies();
-    // While replies keep coming, another frame; after one without any the window waits to be
-    // woken by the next.
-    if (took || shown) {
-        const bool brief = std::chrono::steady_clock::now() - streamStart_ < kBriefStream;
-        replyFrame_.start(brief ? kReplyFrame : kLongStreamFrame);
+    // Its address is known when it is the device double-clicked in the list.
+    QString text = FromUtf8(FormatMacPlain(device));
+    if (device == targetMac_ && !targetAddress_.isEmpty()) {
+        text += QStringLiteral(" (%1)").arg(targetAddress_);
     }
+    devicePage()->showSource(text);
 }
 
 bool MainDialog::repliesWaiting() const
 {
-    return listAdapter_->rowCount() != list_->topLevelItemCount() || messagesStale_;
+    return listAdapter_->rowCount() != list_->topLevelItemCount() || messagesStale_ ||
+           network_->holdsDatagrams();
 }
 
 bool MainDialog::showReplies()
@@ -513,7 +327,6 @@ bool MainDialog::showReplies()
         messageWriter_->show(state_.messageText);
     }
     if (rows || lines) {
-        showPacer_.shown(std::chrono::steady_clock::now());
         emit repliesShown();
     }
     return rows || lines;
@@ -523,46 +336,21 @@ bool MainDialog::eventFilter(QObject *watched, QEvent *event)
 {
     // A double-click anywhere in the list notifies, also on empty space (no row selected).
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        OnDblclkDeviceList();
+        deviceListDoubleClicked();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void MainDialog::closeEvent(QCloseEvent *event)
 {
-    if (receiver_) {
-        receiver_->setSlotSockets({});
-    }
-    endpoints_.closeAll();
-    if (networkStackHeld_) {
-        ReleaseNetworkStack();
-        networkStackHeld_ = false;
-    }
+    network_->shutDown();
     QDialog::closeEvent(event);
 }
 
 void MainDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (shown_ || event->spontaneous()) {
-        return;
-    }
-    shown_ = true;
-    PlaceInAvailableArea(*this);
-    // The window manager frames the window after it is shown, and says so without an event of
-    // its own: the window looks for its frame for a while and is centred again, frame and
-    // title bar included, once it has one.
-    frameWatch_.start();
-    // Start-up failures wait until the window is on the screen, so their boxes stand over it.
-    QTimer::singleShot(0, this, &MainDialog::showHeldFailures);
-}
-
-void MainDialog::watchForFrame()
-{
-    if (HasWindowFrame(*this) || ++frameChecks_ >= kFrameChecks) {
-        frameWatch_.stop();
-        PlaceInAvailableArea(*this);
-    }
+    firstShowing_->windowShown(*event);
 }
 
 void MainDialog::keyPressEvent(QKeyEvent *event)
@@ -572,7 +360,7 @@ void MainDialog::keyPressEvent(QKeyEvent *event)
     // selected row as a double-click does.
     if (IsPlainEnter(*event)) {
         if (!ClickFocusedButton(*this) && focusWidget() == list_) {
-            OnDblclkDeviceList();
+            deviceListDoubleClicked();
         }
         event->accept();
         return;

@@ -52,7 +52,6 @@ void MessageAreaWriter::show(const MessageText &text)
 
 void MessageAreaWriter::rebuild(const MessageText &text)
 {
-    ++rebuilds_;
     // Replacing the contents in place costs a fraction of setting a new text (which tears the
     // document down and builds it again), and a read starts the text afresh at every click.
     // Like a fresh text, it leaves nothing to undo (turning undo off empties its stack).
@@ -69,7 +68,6 @@ void MessageAreaWriter::append(const MessageText &text)
     const std::string_view added = std::string_view(text.text()).substr(shownBytes_);
     if (added.empty())
         return;
-    ++appends_;
     QTextDocument &document = *area_.document();
     // Appended lines are not the user's edits: like a fresh text, they leave nothing to undo.
     document.setUndoRedoEnabled(false);

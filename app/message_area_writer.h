@@ -24,10 +24,6 @@ public:
     // The area then shows the text (CR LF as line ends), from its first line.
     void show(const MessageText &text);
 
-    // How often the whole text was set, and how many lines were appended; for tests and traces.
-    int rebuilds() const { return rebuilds_; }
-    int appends() const { return appends_; }
-
 private:
     void rebuild(const MessageText &text);
     void append(const MessageText &text);
@@ -40,8 +36,6 @@ private:
     bool shownOnce_ = false;
     bool areaChanged_ = false;
     bool writing_ = false;
-    int rebuilds_ = 0;
-    int appends_ = 0;
 };
 
 } // namespace ktr

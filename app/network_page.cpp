@@ -16,32 +16,33 @@ NetworkPage::NetworkPage(QWidget *parent)
         return qobject_cast<QPushButton *>(control(id));
     };
     connect(button(ids::kConfigureNetwork), &QPushButton::clicked, this,
-            &NetworkPage::OnConfigureNetwork);
-    connect(button(ids::kWriteMac), &QPushButton::clicked, this, &NetworkPage::OnWriteMac);
-    connect(button(ids::kLoadDefaults), &QPushButton::clicked, this, &NetworkPage::OnLoadDefaults);
+            &NetworkPage::configureClicked);
+    connect(button(ids::kWriteMac), &QPushButton::clicked, this, &NetworkPage::writeMacClicked);
+    connect(button(ids::kLoadDefaults), &QPushButton::clicked, this,
+            &NetworkPage::loadDefaultsClicked);
     // Only the user's choice notifies, as with a selection change of a Windows combo box.
     connect(qobject_cast<QComboBox *>(control(ids::kIpMode)), &QComboBox::activated, this,
-            &NetworkPage::OnSelchangeIpMode);
+            &NetworkPage::ipModeChosen);
 }
 
-void NetworkPage::OnConfigureNetwork()
+void NetworkPage::configureClicked()
 {
-    run(&ktr::OnConfigureNetwork);
+    run(&OnConfigureNetwork);
 }
 
-void NetworkPage::OnSelchangeIpMode()
+void NetworkPage::ipModeChosen()
 {
-    run(&ktr::OnSelchangeIpMode);
+    run(&OnSelchangeIpMode);
 }
 
-void NetworkPage::OnWriteMac()
+void NetworkPage::writeMacClicked()
 {
-    run(&ktr::OnWriteMac);
+    run(&OnWriteMac);
 }
 
-void NetworkPage::OnLoadDefaults()
+void NetworkPage::loadDefaultsClicked()
 {
-    run(&ktr::OnLoadDefaults);
+    run(&OnLoadDefaults);
 }
 
 } // namespace ktr

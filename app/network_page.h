@@ -14,10 +14,10 @@ public:
     explicit NetworkPage(QWidget *parent);
 
 public slots:
-    void OnConfigureNetwork();
-    void OnSelchangeIpMode();
-    void OnWriteMac();
-    void OnLoadDefaults();
+    void configureClicked();
+    void ipModeChosen();
+    void writeMacClicked();
+    void loadDefaultsClicked();
 };
 
 } // namespace ktr

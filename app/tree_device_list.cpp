@@ -10,6 +10,25 @@ constexpr int kTargetTintAlpha = 70;
 
 } // namespace
 
+std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth)
+{
+    const int wide = 3 * clientWidth / 11;
+    return {wide, wide, wide, 2 * clientWidth / 11};
+}
+
+void SetUpDeviceList(QTreeWidget &list)
+{
+    list.setHeaderLabels({QStringLiteral("设备IP"), QStringLiteral("设备名称"),
+                          QStringLiteral("MAC地址"), QStringLiteral("固件版本")});
+    // The client area as it is without scroll bars: the list is empty at this point.
+    const auto widths = DeviceListColumnWidths(list.maximumViewportSize().width());
+    for (int column = 0; column < kListColumns; ++column)
+        list.setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+    list.setSelectionBehavior(QAbstractItemView::SelectRows);
+    list.setAllColumnsShowFocus(true);
+    list.setToolTip(QStringLiteral("双击列表中的设备，读取并配置它的参数"));
+}
+
 TreeDeviceList::TreeDeviceList(QTreeWidget &list)
     : list_(list)
 {

@@ -3,6 +3,7 @@
 
 #include "ops/ports.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,14 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace ktr {
+
+// The four column widths of the device list for a client area this many pixels wide.
+std::array<int, kListColumns> DeviceListColumnWidths(int clientWidth);
+
+// Column captions and widths, whole-row selection, and the tooltip that says what the list is
+// for: searching is the first step of every use, and the help text that says how to go on is
+// gone after the first search.
+void SetUpDeviceList(QTreeWidget &list);
 
 // Rows are in the list the moment the commands add them; the control takes them in batches
 // (`showNewRows`), because it lays out all its rows again for every insertion and a search of

@@ -2,12 +2,21 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShowEvent>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace ktr {
+namespace {
+
+// How long the window looks for the frame the window manager gives it: 3 s.
+constexpr int kFrameCheckMs = 50;
+constexpr int kFrameChecks = 60;
+
+} // namespace
 
 QPoint CentredFramePosition(const QSize &frame, const QRect &available)
 {
@@ -49,6 +58,46 @@ QRect CurrentFrameGeometry(const QWidget &window)
     // before the window manager framed the window.
     const QWindow *handle = window.windowHandle();
     return handle != nullptr ? handle->frameGeometry() : window.frameGeometry();
+}
+
+FirstShowing::FirstShowing(QWidget &window)
+    : QObject(&window)
+    , window_(window)
+{
+    frameWatch_.setInterval(kFrameCheckMs);
+    connect(&frameWatch_, &QTimer::timeout, this, &FirstShowing::watchForFrame);
+}
+
+void FirstShowing::windowShown(const QShowEvent &event)
+{
+    if (shown_ || event.spontaneous())
+        return;
+    shown_ = true;
+    PlaceInAvailableArea(window_);
+    frameWatch_.start();
+    QTimer::singleShot(0, this, &FirstShowing::runHeld);
+}
+
+void FirstShowing::whenShown(std::function<void()> action)
+{
+    if (shown_)
+        action();
+    else
+        held_.push_back(std::move(action));
+}
+
+void FirstShowing::runHeld()
+{
+    for (const auto &action : std::exchange(held_, {}))
+        action();
+}
+
+void FirstShowing::watchForFrame()
+{
+    if (HasWindowFrame(window_) || ++frameChecks_ >= kFrameChecks) {
+        frameWatch_.stop();
+        PlaceInAvailableArea(window_);
+    }
 }
 
 } // namespace ktr

@@ -3,7 +3,7 @@
 // texts in the tool's dialog font, as the tool's first paint does: a yardstick drawn with
 // another font would time another font's loading.
 #include "app/dialog_units.h"
-#include "app/first_paint_probe.h"
+#include "bench/first_paint_probe.h"
 #include "res/dialog_templates.h"
 
 #include <QApplication>
@@ -15,6 +15,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    ktr::ExitAfterFirstPaintIfAsked(application);
     QDialog dialog;
     const ktr::DialogTemplate &tool = *ktr::FindDialogTemplate(ktr::kMainTemplate);
     dialog.setFont(ktr::DialogFont(
@@ -23,7 +24,6 @@ int main(int argc, char *argv[])
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("KTR-4410-HT-LAN 参数配置"), &dialog));
     layout->addWidget(new QPushButton(QStringLiteral("搜索"), &dialog));
-    ktr::ExitAfterFirstPaintIfAsked(dialog);
     dialog.exec();
     return 0;
 }

@@ -2,7 +2,6 @@
 #include "bench/search_timing.h"
 
 #include "app/control_ids.h"
-#include "app/datagram_event.h"
 #include "app/main_dialog.h"
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
@@ -64,6 +63,7 @@ public:
         : MainDialog(state, boxes)
         , loop_(loop)
     {
+        connect(&network(), &NetworkSession::datagramsWaiting, this, [this] { ++datagramEvents_; });
         connect(this, &MainDialog::repliesShown, this, [this] {
             if (done_ && sentAt_ && !doneAt_ && done_()) {
                 doneAt_ = Clock::now();
@@ -95,14 +95,6 @@ public:
     }
     std::optional<Clock::time_point> doneAt() const { return doneAt_; }
     int datagramEvents() const { return datagramEvents_; }
-
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() == DatagramEvent::kType || event->type() == DatagramsWaitingEvent::kType)
-            ++datagramEvents_;
-        return MainDialog::event(event);
-    }
 
 private:
     QEventLoop &loop_;
@@ -182,7 +174,7 @@ SearchSample TimeWindowSearch(std::size_t devices, std::chrono::milliseconds pat
     const int expectedBlocks = static_cast<int>(sample.received) + 2;
     sample.messagesComplete = dialog.messageArea()->blockCount() == expectedBlocks;
     sample.failure = boxes.shown.toStdString();
-    dialog.shutDownNetwork();
+    dialog.network().shutDown();
     return sample;
 }
 
@@ -244,7 +236,7 @@ std::vector<ReadSample> TimeWindowReads(int reads, std::chrono::milliseconds pat
         Clock::time_point clickAt;
         QTimer::singleShot(0, &dialog, [&] {
             clickAt = Clock::now();
-            dialog.OnDblclkDeviceList();
+            dialog.deviceListDoubleClicked();
         });
         loop.exec();
         ReadSample sample;
@@ -259,7 +251,7 @@ std::vector<ReadSample> TimeWindowReads(int reads, std::chrono::milliseconds pat
         sample.failure = boxes.shown.toStdString();
         samples.push_back(sample);
     }
-    dialog.shutDownNetwork();
+    dialog.network().shutDown();
     return samples;
 }
 

@@ -1,7 +1,8 @@
-// Start-up benchmark: how long ktr-setup takes from exec to its first paint, and how much memory
-// it holds by then, against a minimal Qt dialog built alongside it; and the shared objects the
-// tool has loaded by then. Both programs end themselves at their first paint
-// (KTR_FIRST_PAINT_REPORT). The tool opens its sockets at start, so this runs in the lab:
+// Start-up benchmark: how long the tool's window program takes from exec to its first paint, and
+// how much memory it holds by then, against a minimal Qt dialog built alongside it; and the
+// shared objects the tool has loaded by then. Both programs are benchmark builds that end
+// themselves at their first paint (KTR_FIRST_PAINT_REPORT); the shipped ktr-setup cannot. The tool
+// opens its sockets at start, so this runs in the lab:
 //   scripts/lab up && scripts/lab exec -- build/main/bench/startup [--runs R]
 #include "bench/bench_support.h"
 #include "tools/parse_number.h"

@@ -37,8 +37,8 @@ void PrepareForReplies(UdpSocket &socket);
 // interface order.
 std::vector<std::uint32_t> LocalIpv4Addresses();
 
-// What box 1005 shows: the first local address in dotted form, or an empty text when the host
-// has none (an address such as 0.0.0.0 would look like a real one).
+// What the window's local address field shows: the first local address in dotted form, or an
+// empty text when the host has none (an address such as 0.0.0.0 would look like a real one).
 std::string LocalAddressText(const std::vector<std::uint32_t> &addresses);
 
 // The failures the window reports, each with its own message text.

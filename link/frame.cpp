@@ -215,6 +215,7 @@ Datagram ClassifyDatagram(ByteView datagram)
         } else {
             d.kind = DatagramKind::TunnelReply;
             d.payload = datagram.subspan(kTunnelOffset, length);
+            d.tunnel = CheckTunnelFrame(d.payload);
         }
         break;
     }
@@ -222,6 +223,9 @@ Datagram ClassifyDatagram(ByteView datagram)
         d.kind = DatagramKind::Undecoded;
         break;
     }
+    // Both addressed kinds are at least ten bytes long, so the MAC is there.
+    if (d.kind == DatagramKind::NetworkReply || d.kind == DatagramKind::TunnelReply)
+        std::copy_n(datagram.begin() + kHeaderSize, kMacSize, d.device.begin());
     return d;
 }
 

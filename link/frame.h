@@ -135,9 +135,14 @@ struct Datagram
     DatagramKind kind = DatagramKind::NotAReply;
     std::uint8_t command = 0;
     ByteView payload;
+    // Network and tunnel replies: the MAC of the device that sent it (bytes 4-9).
+    MacAddress device{};
+    // Tunnel replies: the acceptance test of the tunnel frame in the payload.
+    TunnelCheck tunnel;
 };
 
-// Sorts a received datagram for the reply dispatch; never reads past its end.
+// Sorts a received datagram for the reply dispatch, checking a tunnel frame's CRC on the way, so
+// that nothing after it looks at the bytes again; never reads past its end.
 [[nodiscard]] Datagram ClassifyDatagram(ByteView datagram);
 
 // A request (start byte 0xAA): on port 1901 that is our own broadcast coming back, never a reply.

@@ -58,9 +58,6 @@ struct AppState
     DeviceBlock deviceBlock;      // the DeviceBlock store
     bool deviceBlockRead = false; // the device-block-read flag
     MacAddress deviceBlockMac{};  // the device the flag's read came from
-    // Device blocks shown on the page so far, so the window can tell when the page's values
-    // have come from a device.
-    int deviceBlocksShown = 0;
     // The device whose network settings were last read into the network page. It stays through
     // the page's own writes; the commands that write to a device go out only while it is the
     // selected one: before that no device has been chosen and read.

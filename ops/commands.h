@@ -23,11 +23,31 @@ void OnSearch(Ui &ui);
 // The system dropped replies on their way to the window: one message line with the count.
 void ReportDroppedReplies(Ui &ui, std::uint64_t count);
 void OnDblclkDeviceList(Ui &ui);
-// One received datagram: decodes what the tool understands and refreshes the message area
-// (except for an empty tunnel reply, which does nothing at all).
+// What one received datagram did, for the window to follow up on (the device page names the
+// device its values came from).
+enum class ReplyEffect : std::uint8_t {
+    Nothing,              // an empty tunnel reply: not even the message area is refreshed
+    NotDecoded,           // no reply the tool decodes: a request, a short frame, another command
+    NotWaitedFor,         // a reply nobody waits for from that device: counted and traced
+    DeviceListed,         // a search reply: a row in the device list
+    NetworkShown,         // network settings shown on the network page
+    VerificationRead,     // a re-read after a restarting write: judged there, the page stays
+    DeviceBlockShown,     // device settings shown on the device page
+    DeviceWriteConfirmed, // a device write acknowledged
+};
+
+struct ReplyOutcome
+{
+    ReplyEffect effect = ReplyEffect::NotDecoded;
+    MacAddress device{}; // the device that answered, for replies taken from the pending requests
+    bool operator==(const ReplyOutcome &) const = default;
+};
+
+// One received datagram, classified once: decodes what the tool understands and refreshes the
+// message area (except for an empty tunnel reply, which does nothing at all).
 // A reply is taken only when it answers a request the tool waits for (device MAC and kind);
 // anything else is counted and traced, never shown.
-void OnDatagram(Ui &ui, ByteView datagram);
+ReplyOutcome OnDatagram(Ui &ui, ByteView datagram);
 // The window's clock: sends the retries that are due and reports the requests given up on.
 void OnTick(Ui &ui);
 

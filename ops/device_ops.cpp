@@ -60,7 +60,6 @@ void OnWriteDeviceBlock(Ui &ui)
 void ShowDeviceBlock(Ui &ui)
 {
     ui.state.deviceBlockRead = true;
-    ++ui.state.deviceBlocksShown;
     const DeviceBlock &block = ui.state.deviceBlock;
     DeviceForm form = ui.devicePage.form();
     FillDeviceForm(block, FormatTerminalAddress(block.terminalAddress), form);

@@ -5,30 +5,19 @@
 
 namespace ktr {
 
-std::optional<ReplyKey> KeyOfReply(ByteView datagram)
+std::optional<ReplyKey> KeyOfReply(const Datagram &d)
 {
-    const Datagram d = ClassifyDatagram(datagram);
-    ReplyKey key;
-    if (d.kind == DatagramKind::NetworkReply) {
-        key.awaited = Awaited::NetworkBlock;
-    } else if (d.kind == DatagramKind::TunnelReply) {
-        const TunnelCheck check = CheckTunnelFrame(d.payload);
-        if (check.status != TunnelStatus::Accepted)
-            return std::nullopt;
-        if (check.function == kTunnelReadBlock && check.body.size() == kDeviceBodySize)
-            key.awaited = Awaited::DeviceBlock;
-        else if (check.function == kTunnelWriteBlock)
-            key.awaited = Awaited::DeviceWriteAck;
-        else
-            return std::nullopt;
-    } else {
+    ReplyKey key{d.device, Awaited::NetworkBlock};
+    if (d.kind == DatagramKind::NetworkReply)
+        return key;
+    if (d.kind != DatagramKind::TunnelReply || d.tunnel.status != TunnelStatus::Accepted)
         return std::nullopt;
-    }
-    // Both kinds are at least ten bytes long, so the MAC is there.
-    const std::optional<MacAddress> mac = RequestMac(datagram);
-    if (!mac)
+    if (d.tunnel.function == kTunnelReadBlock && d.tunnel.body.size() == kDeviceBodySize)
+        key.awaited = Awaited::DeviceBlock;
+    else if (d.tunnel.function == kTunnelWriteBlock)
+        key.awaited = Awaited::DeviceWriteAck;
+    else
         return std::nullopt;
-    key.mac = *mac;
     return key;
 }
 

@@ -31,9 +31,9 @@ struct ReplyKey
     bool operator==(const ReplyKey &) const = default;
 };
 
-// The key of a received datagram, or nullopt for anything that answers no request (search
+// The key of a classified datagram, or nullopt for anything that answers no request (search
 // replies, acknowledgements of unacknowledged writes, short or broken frames).
-std::optional<ReplyKey> KeyOfReply(ByteView datagram);
+[[nodiscard]] std::optional<ReplyKey> KeyOfReply(const Datagram &datagram);
 
 // Why the tool waits: what it does with the reply is the caller's business.
 enum class Purpose : std::uint8_t {

@@ -9,7 +9,7 @@
 namespace ktr {
 namespace {
 
-void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
+ReplyEffect ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
 {
     AppState &state = ui.state;
     const bool verifying = taken.purpose == Purpose::VerifyWrite;
@@ -17,7 +17,7 @@ void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
     const bool reset = v != nullptr && v->kind() == RestartingWrite::FactoryReset;
     if (verifying &&
         !ReportVerification(ui, taken.key.mac, NetworkBlock(block.first<NetworkBlock::kSize>())))
-        return;
+        return ReplyEffect::VerificationRead;
     ShowNetworkBlock(ui, block);
     state.networkBlockMac = taken.key.mac;
     state.pageDeviceMac = taken.key.mac;
@@ -25,19 +25,21 @@ void ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block)
         state.messageText.appendLine("网络参数页已显示设备恢复出厂设置后的参数");
     else
         state.messageText.appendLine("读取网络参数成功！");
+    return ReplyEffect::NetworkShown;
 }
 
-void ShowTunnelReply(Ui &ui, const PendingRequest &taken, ByteView tunnelFrame)
+// The tunnel frame passed its check in the classification, or no request would have taken it.
+ReplyEffect ShowTunnelReply(Ui &ui, const PendingRequest &taken, const TunnelCheck &check)
 {
-    const TunnelCheck check = CheckTunnelFrame(tunnelFrame);
     if (check.function == kTunnelWriteBlock) {
         ui.state.messageText.appendLine("下载设备参数成功！");
-    } else if (check.function == kTunnelReadBlock) {
-        ui.state.deviceBlock = DecodeDeviceBody(check.body.first<kDeviceBodySize>());
-        ShowDeviceBlock(ui);
-        ui.state.deviceBlockMac = taken.key.mac;
-        ui.state.messageText.appendLine("读取设备参数成功！");
+        return ReplyEffect::DeviceWriteConfirmed;
     }
+    ui.state.deviceBlock = DecodeDeviceBody(check.body.first<kDeviceBodySize>());
+    ShowDeviceBlock(ui);
+    ui.state.deviceBlockMac = taken.key.mac;
+    ui.state.messageText.appendLine("读取设备参数成功！");
+    return ReplyEffect::DeviceBlockShown;
 }
 
 const char *AwaitedName(Awaited awaited)
@@ -53,46 +55,55 @@ const char *AwaitedName(Awaited awaited)
     return "";
 }
 
-// The pending request this datagram answers; anything else is counted and traced.
-std::optional<PendingRequest> TakeAnswer(Ui &ui, ByteView datagram)
+// A network or tunnel reply: shown when it answers a request the tool waits for; anything else
+// is counted and traced.
+ReplyOutcome TakeAndShow(Ui &ui, const Datagram &d)
 {
-    const auto key = KeyOfReply(datagram);
+    const auto key = KeyOfReply(d);
     if (!key)
-        return std::nullopt;
-    auto taken = ui.state.pending.match(*key);
-    if (!taken)
+        return {ReplyEffect::NotDecoded};
+    const auto taken = ui.state.pending.match(*key);
+    if (!taken) {
         ui.shell.trace(std::string("ignored ") + AwaitedName(key->awaited) + " from " +
                        FormatMacDashed(key->mac) + ": not waited for (" +
                        std::to_string(ui.state.pending.ignoredReplies()) + " ignored)");
-    return taken;
+        return {ReplyEffect::NotWaitedFor, key->mac};
+    }
+    const ReplyEffect effect = d.kind == DatagramKind::NetworkReply
+                                   ? ShowNetworkReply(ui, *taken, d.payload)
+                                   : ShowTunnelReply(ui, *taken, d.tunnel);
+    return {effect, taken->key.mac};
 }
 
-} // namespace
-
-void OnDatagram(Ui &ui, ByteView datagram)
+ReplyOutcome Dispatch(Ui &ui, const Datagram &d)
 {
-    const Datagram d = ClassifyDatagram(datagram);
     switch (d.kind) {
     case DatagramKind::SearchReply:
         ShowSearchReply(ui, d.payload);
         ui.state.messageText.appendLine("搜索到设备");
-        break;
+        return {ReplyEffect::DeviceListed};
     case DatagramKind::NetworkReply:
-        if (const auto taken = TakeAnswer(ui, datagram))
-            ShowNetworkReply(ui, *taken, d.payload);
-        break;
     case DatagramKind::TunnelReply:
-        if (const auto taken = TakeAnswer(ui, datagram))
-            ShowTunnelReply(ui, *taken, d.payload);
-        break;
+        return TakeAndShow(ui, d);
     case DatagramKind::EmptyTunnel:
-        return;
     case DatagramKind::NotAReply:
     case DatagramKind::Truncated:
     case DatagramKind::Undecoded:
         break;
     }
+    return {ReplyEffect::NotDecoded};
+}
+
+} // namespace
+
+ReplyOutcome OnDatagram(Ui &ui, ByteView datagram)
+{
+    const Datagram d = ClassifyDatagram(datagram);
+    if (d.kind == DatagramKind::EmptyTunnel)
+        return {ReplyEffect::Nothing};
+    const ReplyOutcome outcome = Dispatch(ui, d);
     ui.shell.refreshMessages();
+    return outcome;
 }
 
 } // namespace ktr

@@ -3,7 +3,6 @@
 #include "widgets/colour_math.h"
 #include "widgets/icon_resources.h"
 #include "widgets/platform.h"
-#include "widgets/qu_menu.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -342,7 +341,7 @@ std::int32_t HoverButton::SetTooltipText(const QString &text, bool activate)
     return Ok;
 }
 
-std::int32_t HoverButton::SetMenu(std::unique_ptr<QuMenu> menu, QObject *commandTarget)
+std::int32_t HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget)
 {
     if (menu_)
         menu_->DestroyMenu();
@@ -693,18 +692,12 @@ void HoverButton::OnClicked()
         const QPoint bottomLeft = mapToGlobal(QPoint(0, height()));
         menuShown_ = true;
         repaint();
-        QuMenu *popup = menu_->GetSubMenu(0);
-        int command = 0;
-        if (popup) {
-            if (menuCallback_)
-                menuCallback_(*popup);
-            // The menu runs an event loop of its own, in which anything may happen to this
-            // button, its deletion included.
-            const QPointer<HoverButton> self(this);
-            command = popup->TrackPopupMenu(bottomLeft, this);
-            if (!self)
-                return;
-        }
+        // The menu runs an event loop of its own, in which anything may happen to this button,
+        // its deletion included.
+        const QPointer<HoverButton> self(this);
+        const int command = menu_->DropDown(bottomLeft, this, menuCallback_);
+        if (!self)
+            return;
         menuShown_ = false;
         invalidate();
         if (command != 0 && menuTarget_)

@@ -3,6 +3,7 @@
 // built from a dialog template.
 #pragma once
 
+#include "widgets/button_menu.h"
 #include "widgets/gdi.h"
 #include "widgets/image_placement.h"
 
@@ -90,10 +91,10 @@ public:
     std::int32_t SetSound(const QString &file, bool onHover);
     std::int32_t SetTooltipText(const QString &text, bool activate = true);
     // The button owns the menu; the chosen command is posted to target as a MenuCommandEvent.
-    std::int32_t SetMenu(std::unique_ptr<QuMenu> menu, QObject *commandTarget);
+    std::int32_t SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget);
     // Called with the menu's first pop-up just before it opens.
     std::int32_t SetMenuCallback(std::function<void(QuMenu &popup)> callback);
-    QuMenu *menu() const { return menu_.get(); }
+    ButtonMenu *menu() const { return menu_.get(); }
 
     void EnsureTooltip();
 
@@ -170,7 +171,7 @@ private:
     std::array<QRgb, 6> colours_{};
     QPointer<QObject> menuTarget_;
     bool menuShown_ = false;
-    std::unique_ptr<QuMenu> menu_;
+    std::unique_ptr<ButtonMenu> menu_;
     bool tooltipCreated_ = false;
     bool tooltipActive_ = false;
     QString tooltipText_;

@@ -192,4 +192,15 @@ int QuMenu::TrackPopupMenu(QPoint globalPos, QWidget *owner)
     return chosen ? static_cast<int>(chosen->data().toULongLong()) : 0;
 }
 
+int QuMenu::DropDown(QPoint globalPos, QWidget *owner,
+                     const std::function<void(QuMenu &popup)> &beforeOpen)
+{
+    QuMenu *popup = GetSubMenu(0);
+    if (popup == nullptr)
+        return 0;
+    if (beforeOpen)
+        beforeOpen(*popup);
+    return popup->TrackPopupMenu(globalPos, owner);
+}
+
 } // namespace ktr

@@ -3,6 +3,7 @@
 // among all menus.
 #pragma once
 
+#include "widgets/button_menu.h"
 #include "widgets/image_list.h"
 #include "widgets/native_menu.h"
 
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -81,11 +83,11 @@ bool UseFlatLook(int osCode, bool classicTheme);
 bool IsThemedXp();
 bool UseFlatLook();
 
-class QuMenu
+class QuMenu : public ButtonMenu
 {
 public:
     QuMenu();
-    virtual ~QuMenu();
+    ~QuMenu() override;
     QuMenu(const QuMenu &) = delete;
     QuMenu &operator=(const QuMenu &) = delete;
 
@@ -101,7 +103,7 @@ public:
     virtual bool LoadMenu(int id);
     virtual bool LoadMenu(const QString &name);
     bool LoadMenuTemplate(std::span<const std::uint8_t> bytes);
-    virtual void DestroyMenu();
+    void DestroyMenu() override;
 
     bool AppendItem(const QString &text, std::uint32_t flags, std::uintptr_t command,
                     int imageResource = -1);
@@ -126,6 +128,9 @@ public:
 
     // Shows the menu as a pop-up at a screen position and returns the chosen command, or 0.
     int TrackPopupMenu(QPoint globalPos, QWidget *owner);
+    // A hover button's drop-down: the first pop-up, tracked at the position.
+    int DropDown(QPoint globalPos, QWidget *owner,
+                 const std::function<void(QuMenu &popup)> &beforeOpen) override;
 
     const std::vector<std::unique_ptr<MenuItemRecord>> &items() const { return items_; }
     int iconWidth() const { return iconWidth_; }

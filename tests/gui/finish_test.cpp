@@ -107,7 +107,7 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     if (!InPrivateNetwork()) {
         GTEST_SKIP() << "needs the private network namespace of in_private_netns.sh";
     }
-    dialog->OnSearch();
+    dialog->searchClicked();
 
     receive(SearchReply(0x42));
     doubleClickRow(0);
@@ -119,7 +119,7 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     receive(EncodeTunnelReply(kCmdTunnel, mac, SealTunnelFrame(kTunnelWriteBlock, {})));
     EXPECT_EQ(source->text(), QStringLiteral("尚未读取设备参数，下面是默认值"));
 
-    dialog->devicePage()->OnReadDeviceBlock(); // "读取设备参数": the reply is awaited
+    dialog->devicePage()->readClicked(); // "读取设备参数": the reply is awaited
     receive(EncodeTunnelReply(kCmdTunnel, mac, SealTunnelFrame(kTunnelReadBlock, body)));
     EXPECT_EQ(qobject_cast<QLineEdit *>(deviceControl(ids::kTerminalAddress))->text(), "0a0b0c0d");
     EXPECT_EQ(source->text(), QStringLiteral("下面是设备 000EEB123456 (192.168.0.66) 的参数"));
@@ -140,7 +140,7 @@ TEST_F(FinishTest, WritesSayToChooseADeviceUntilOneHasBeenRead)
     clickEach();
     if (InPrivateNetwork()) {
         // With the endpoint open a write would now leave, addressed to the all-zero MAC.
-        dialog->OnSearch();
+        dialog->searchClicked();
         receive(SearchReply(0x42));
         clickEach();
         // The read is out, its answer not in: the page still shows no device's settings.
@@ -189,7 +189,7 @@ TEST(StartUpBoxTest, PortInUseBoxIsAWarningShownOverTheWindow)
                               .arg(QString::fromStdString(SocketErrorText(AddressInUseError())))
                               .arg(AddressInUseError())))
         << box.text.toStdString();
-    dialog.shutDownNetwork();
+    dialog.network().shutDown();
 }
 
 } // namespace

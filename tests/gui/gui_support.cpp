@@ -1,6 +1,5 @@
 #include "gui_support.h"
 
-#include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
@@ -24,7 +23,7 @@ void MainWindowTest::SetUp()
 void MainWindowTest::TearDown()
 {
     if (dialog) {
-        dialog->shutDownNetwork();
+        dialog->network().shutDown();
         dialog.reset();
     }
 }
@@ -41,8 +40,7 @@ QWidget *MainWindowTest::deviceControl(int id) const
 
 void MainWindowTest::receive(const Bytes &datagram)
 {
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(datagram));
-    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    dialog->network().deliver(datagram);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->repliesWaiting(); }, 1000));
 }
 

@@ -65,8 +65,9 @@ protected:
     QWidget *networkControl(int id) const;
     QWidget *deviceControl(int id) const;
     QString messageAreaText() const;
-    // Hands the window a datagram as the receiver does and waits until the list and the message
-    // area show what it brought (replies within a frame are shown at its end).
+    // Hands the window's network session a datagram as the receiver thread does and waits until
+    // the list and the message area show what it brought (replies within a frame are shown at
+    // its end).
     void receive(const Bytes &datagram);
 
     AppState state;

@@ -5,7 +5,7 @@
 
 #include "app/control_ids.h"
 #include "app/network_page.h"
-#include "app/screenshot.h"
+#include "tests/support/window/screenshot.h"
 
 #include <QPushButton>
 #include <QTest>

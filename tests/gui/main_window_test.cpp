@@ -4,17 +4,18 @@
 #include "app/about_dialog.h"
 #include "app/config_app.h"
 #include "app/control_ids.h"
-#include "app/datagram_event.h"
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
 #include "app/tab_control.h"
+#include "app/tree_device_list.h"
 #include "link/endpoints.h"
 #include "ops/text_convert.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,8 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <thread>
 
 namespace ktr::test {
 namespace {
@@ -143,12 +146,11 @@ TEST_F(MessageAreaTest, RefreshShowsTheWholeTextFromItsFirstLine)
     EXPECT_TRUE(messageAreaText().endsWith("搜索到设备 199\n"));
 }
 
-TEST_F(MessageAreaTest, DatagramEventsReachTheReplyDispatchEachWithItsOwnBytes)
+TEST_F(MessageAreaTest, DeliveredDatagramsReachTheReplyDispatchEachWithItsOwnBytes)
 {
-    // Two replies posted back to back, as the receiver thread does: both arrive intact.
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(0xA6)));
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(0x07)));
-    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    // Two replies handed over back to back, as the receiver thread does: both arrive intact.
+    dialog->network().deliver(SearchReply(0xA6));
+    dialog->network().deliver(SearchReply(0x07));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->repliesWaiting(); }, 1000));
     QTreeWidget *list = dialog->deviceList();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -158,6 +160,33 @@ TEST_F(MessageAreaTest, DatagramEventsReachTheReplyDispatchEachWithItsOwnBytes)
     EXPECT_EQ(list->topLevelItem(1)->text(2), "000EEB123456");
     EXPECT_EQ(list->topLevelItem(1)->text(3), "288");
     EXPECT_TRUE(messageAreaText().endsWith("搜索到设备\n搜索到设备\n"));
+}
+
+TEST_F(MessageAreaTest, DatagramsDeliveredFromAnotherThreadAreAllShownInTheirOrder)
+{
+    // As the receiver thread does: many replies, handed over while the window takes them.
+    constexpr int kReplies = 200;
+    std::thread receiver([this] {
+        for (int reply = 0; reply < kReplies; ++reply)
+            dialog->network().deliver(SearchReply(static_cast<std::uint8_t>(reply)));
+    });
+    const bool allShown = QTest::qWaitFor(
+        [&] { return dialog->deviceList()->topLevelItemCount() == kReplies; }, 5000);
+    receiver.join();
+    ASSERT_TRUE(allShown) << dialog->deviceList()->topLevelItemCount();
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(0)->text(0), "192.168.0.199");
+    EXPECT_EQ(dialog->deviceList()->topLevelItem(kReplies - 1)->text(0), "192.168.0.0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->repliesWaiting(); }, 1000));
+    EXPECT_TRUE(messageAreaText().endsWith(QStringLiteral("搜索到设备\n").repeated(kReplies)));
+}
+
+TEST_F(MessageAreaTest, OurOwnRequestsComingBackAreNeverDispatched)
+{
+    const int linesBefore = dialog->messageArea()->blockCount();
+    dialog->network().deliver(EncodeSearchRequest());
+    EXPECT_FALSE(dialog->network().holdsDatagrams());
+    QTest::qWait(50);
+    EXPECT_EQ(dialog->messageArea()->blockCount(), linesBefore);
 }
 
 // The area as a user watches it: the characters taken out of it and put into it.
@@ -205,21 +234,19 @@ TEST_F(MessageAreaTest, TheFirstReplyIsShownAtOnceTheRestOfItsFrameTogetherAtIts
 {
     QSignalSpy shown(dialog.get(), &MainDialog::repliesShown);
     QTreeWidget *list = dialog->deviceList();
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(1)));
-    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
+    dialog->network().deliver(SearchReply(1));
+    QCoreApplication::sendPostedEvents(&dialog->network());
     EXPECT_EQ(list->topLevelItemCount(), 1);
     EXPECT_TRUE(messageAreaText().endsWith("\n搜索到设备\n"));
     EXPECT_EQ(shown.count(), 1);
 
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(2)));
-    QCoreApplication::postEvent(dialog.get(), new DatagramEvent(SearchReply(3)));
-    QCoreApplication::sendPostedEvents(dialog.get(), DatagramEvent::kType);
-    // Taken at once: the commands see the rows (a double-click would find them)...
-    EXPECT_EQ(dialog->ui().list.rowCount(), 3);
-    EXPECT_EQ(dialog->ui().list.cellText(0, 0), "192.168.0.3");
-    EXPECT_EQ(dialog->ui().list.cellText(2, 0), "192.168.0.1");
-    // ...and the list and the area show them at the frame's end, in one showing.
+    // Within the frame the window takes on its own: nobody is woken for these two...
+    dialog->network().deliver(SearchReply(2));
+    dialog->network().deliver(SearchReply(3));
+    QCoreApplication::sendPostedEvents(&dialog->network());
+    EXPECT_EQ(dialog->ui().list.rowCount(), 1);
     EXPECT_EQ(list->topLevelItemCount(), 1);
+    // ...and the list and the area show them at the frame's end, in one showing.
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() == 2; }, 1000));
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_EQ(list->topLevelItem(0)->text(0), "192.168.0.3");
@@ -393,15 +420,13 @@ TEST(SingleInstanceTest, ASecondCopyEndsWithItsMessageWhileTheFirstRuns)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("ktr-setup.lock");
-    qputenv("KTR_SETUP_LOCK_FILE", path.toLocal8Bit());
-    EXPECT_EQ(InstanceLockPath(), path);
+    EXPECT_EQ(InstanceLockPath(), QDir::temp().filePath("ktr-setup.lock"));
     QLockFile first(path); // the copy already running
     ASSERT_TRUE(first.tryLock(0));
 
     RecordingBoxes boxes;
-    ConfigApp second(&boxes);
+    ConfigApp second(&boxes, path);
     EXPECT_EQ(second.run(), 1);
-    qunsetenv("KTR_SETUP_LOCK_FILE");
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text,
               QStringLiteral("配置软件已经在运行：一台电脑上同时只能运行一个，请使用已打开的窗口"));

@@ -64,9 +64,9 @@ TEST_F(NetworkLayerTest, SearchOpensOneSlotPerAddressAndEmptiesTheList)
     search();
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(messageAreaText(), "搜索...\n");
-    EXPECT_TRUE(dialog->endpoints().slot(0).open);
-    EXPECT_EQ(dialog->endpoints().slot(0).localAddress, kVethAddress);
-    EXPECT_FALSE(dialog->endpoints().slot(1).open);
+    EXPECT_TRUE(dialog->network().endpoints().slot(0).open);
+    EXPECT_EQ(dialog->network().endpoints().slot(0).localAddress, kVethAddress);
+    EXPECT_FALSE(dialog->network().endpoints().slot(1).open);
     // Our own broadcast comes back as a request and changes nothing; a device's reply after
     // the search lands in the emptied list.
     SendAsDevice(SearchReply());
@@ -93,7 +93,7 @@ TEST_F(NetworkLayerTest, OurOwnSearchComingBackCostsTheWindowNothing)
 TEST_F(NetworkLayerTest, UnicastRepliesToASlotSocketAreReadToo)
 {
     search();
-    ASSERT_TRUE(dialog->endpoints().slot(0).open);
+    ASSERT_TRUE(dialog->network().endpoints().slot(0).open);
     // A device answering the interface address lands on the slot socket bound to it (the
     // receive socket shares the port; the kernel hands unicast to the more specific bind).
     SendAsDevice(SearchReply(0x44), kVethAddress);
@@ -104,21 +104,21 @@ TEST_F(NetworkLayerTest, UnicastRepliesToASlotSocketAreReadToo)
 TEST_F(NetworkLayerTest, CloseBoxClosesTheSlotsAndEscKeepsTheWindowAndThem)
 {
     search();
-    ASSERT_TRUE(dialog->endpoints().slot(0).socket.isValid());
+    ASSERT_TRUE(dialog->network().endpoints().slot(0).socket.isValid());
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->endpoints().slot(0).socket.isValid());
+    EXPECT_TRUE(dialog->network().endpoints().slot(0).socket.isValid());
 
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(dialog->endpoints().slot(0).socket.isValid());
-    EXPECT_TRUE(dialog->endpoints().slot(0).open); // the flags stay as they were
+    EXPECT_FALSE(dialog->network().endpoints().slot(0).socket.isValid());
+    EXPECT_TRUE(dialog->network().endpoints().slot(0).open); // the flags stay as they were
 }
 
 TEST_F(NetworkLayerTest, NothingIsDeliveredAfterShutDown)
 {
     dialog->reject();
-    dialog->shutDownNetwork();
+    dialog->network().shutDown();
     SendAsDevice(SearchReply());
     QTest::qWait(300);
     EXPECT_EQ(rows(), 0);
@@ -133,7 +133,7 @@ TEST_F(NetworkLayerTest, BindFailureOfASlotGoesThroughTheMessageBoxSeam)
     // Another program holds port 1901 on the interface address without sharing it.
     UdpSocket holder;
     ASSERT_EQ(holder.create(), 0);
-    dialog->shutDownNetwork(); // frees the wildcard bind so the holder can take the address
+    dialog->network().shutDown(); // frees the wildcard bind so the holder can take the address
     ASSERT_EQ(holder.bind(kVethAddress, kPort), 0);
     search();
     ASSERT_FALSE(boxes.boxes.empty());
@@ -143,7 +143,7 @@ TEST_F(NetworkLayerTest, BindFailureOfASlotGoesThroughTheMessageBoxSeam)
     EXPECT_EQ(box.caption, QCoreApplication::applicationName());
     EXPECT_EQ(box.caption, QStringLiteral("ktr_gui_tests"));
     EXPECT_EQ(box.icon, BoxIcon::None);
-    EXPECT_FALSE(dialog->endpoints().slot(0).open);
+    EXPECT_FALSE(dialog->network().endpoints().slot(0).open);
     // No slot opened, so the search went nowhere, and the user is told so.
     EXPECT_EQ(messageAreaText(),
               "搜索...\n没有可用的网络接口，命令没有发出：请检查网线和本机IP地址后重新搜索\n");

@@ -3,8 +3,8 @@
 #include "gui_support.h"
 
 #include "app/about_dialog.h"
-#include "app/screenshot.h"
 #include "app/tab_control.h"
+#include "tests/support/window/screenshot.h"
 
 #include <QDir>
 #include <QImage>
@@ -56,24 +56,6 @@ TEST(AboutScreenshotTest, AboutBox)
     const QString path = ShotPath(QStringLiteral("about.png"));
     ASSERT_TRUE(SaveScreenshot(about, path));
     EXPECT_EQ(QImage(path).size(), about.size() * about.devicePixelRatio());
-}
-
-TEST(ScreenshotHookTest, EnvironmentVariableSavesTheWindowAfterTheDelay)
-{
-    const QString path = ShotPath(QStringLiteral("hook-test.png"));
-    QFile::remove(path);
-    QWidget widget;
-    widget.resize(120, 80);
-    widget.show();
-    qputenv("KTR_SCREENSHOT", path.toLocal8Bit());
-    qputenv("KTR_SCREENSHOT_DELAY_MS", "50");
-    ScheduleScreenshotFromEnvironment(widget);
-    qunsetenv("KTR_SCREENSHOT");
-    qunsetenv("KTR_SCREENSHOT_DELAY_MS");
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }, 3000));
-    EXPECT_EQ(QImage(path).size(), widget.size() * widget.devicePixelRatio());
-    QFile::remove(path);
 }
 
 } // namespace

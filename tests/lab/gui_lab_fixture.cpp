@@ -17,10 +17,10 @@
 #include "app/device_page.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
-#include "app/screenshot.h"
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "tests/lab/support/lab_sockets.h"
+#include "tests/support/window/screenshot.h"
 
 namespace ktr::labgui {
 
@@ -109,7 +109,7 @@ void GuiLab::SetUp()
 void GuiLab::TearDown()
 {
     if (dialog) {
-        dialog->shutDownNetwork();
+        dialog->network().shutDown();
         dialog.reset();
     }
     if (sim.running()) {

@@ -247,13 +247,13 @@ TEST_F(OutcomesLab, AnAddressRemovedBetweenSearchesGivesNoBox)
 {
     startSim(1);
     searchFor(1);
-    ASSERT_TRUE(dialog->endpoints().slot(1).open);
+    ASSERT_TRUE(dialog->network().endpoints().slot(1).open);
     ASSERT_EQ(std::system("ip addr del 10.77.2.10/24 dev pc1"), 0);
     search();
     const int restored = std::system("ip addr add 10.77.2.10/24 dev pc1");
     EXPECT_TRUE(waitForRows(1));
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
-    EXPECT_FALSE(dialog->endpoints().slot(1).open);
+    EXPECT_FALSE(dialog->network().endpoints().slot(1).open);
     ASSERT_EQ(restored, 0);
 }
 

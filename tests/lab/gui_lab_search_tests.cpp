@@ -82,7 +82,7 @@ TEST_F(SearchLab, SecondSearchWithUnchangedAddressesKeepsItsSockets)
     startSim(1);
     search();
     ASSERT_TRUE(waitForRows(1));
-    const Endpoints &endpoints = dialog->endpoints();
+    const Endpoints &endpoints = dialog->network().endpoints();
     ASSERT_TRUE(endpoints.slot(0).open && endpoints.slot(1).open);
     EXPECT_EQ(endpoints.slot(0).localAddress, kLabPc0);
     EXPECT_EQ(endpoints.slot(1).localAddress, kLabPc1);
@@ -204,8 +204,8 @@ TEST_F(PortHeldLab, SearchShowsTheBindFailureAndGoesOnWithTheOtherAddress)
     EXPECT_EQ(boxes.boxes[0].text, "绑定SOCKET出错 -1  错误代码 98");
     EXPECT_EQ(boxes.boxes[0].caption, QCoreApplication::applicationName());
     EXPECT_EQ(boxes.boxes[0].caption, "gui_lab_tests");
-    EXPECT_FALSE(dialog->endpoints().slot(0).open);
-    EXPECT_TRUE(dialog->endpoints().slot(1).open);
+    EXPECT_FALSE(dialog->network().endpoints().slot(0).open);
+    EXPECT_TRUE(dialog->network().endpoints().slot(1).open);
     EXPECT_EQ(messages(), "搜索...\n");
     // The second address still sends the search.
     expectSent(kSearchRequest);

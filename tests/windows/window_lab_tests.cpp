@@ -24,10 +24,10 @@
 #include "app/message_boxes.h"
 #include "app/multi_line_edit.h"
 #include "app/network_page.h"
-#include "app/screenshot.h"
 #include "app/tab_control.h"
 #include "app/template_builder.h"
 #include "ops/app_state.h"
+#include "tests/support/window/screenshot.h"
 
 namespace ktr {
 namespace {
@@ -60,7 +60,7 @@ protected:
     void TearDown() override
     {
         if (dialog)
-            dialog->shutDownNetwork();
+            dialog->network().shutDown();
     }
 
     static bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds timeout)

@@ -100,7 +100,7 @@ void Exchange::run()
                 wake = std::min(wake, *next);
         }
         while (auto reply = session_.receive(wake)) {
-            const auto key = KeyOfReply(reply->data);
+            const auto key = KeyOfReply(ClassifyDatagram(reply->data));
             if (!key)
                 continue;
             std::lock_guard lock(mutex_);

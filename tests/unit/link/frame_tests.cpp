@@ -208,5 +208,38 @@ TEST(ClassifyTest, TunnelPayloadIsExactlyTheDeclaredLength)
     EXPECT_EQ(c.payload.size(), 4u);
 }
 
+// The classification is the only look at a reply's bytes: it names the device that sent an
+// addressed reply and carries the tunnel frame's verdict, CRC included.
+TEST(ClassifyTest, AddressedRepliesCarryTheirDeviceAndTunnelRepliesTheirFramesCheck)
+{
+    const MacAddress device{0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
+    const Bytes ack =
+        EncodeTunnelReply(kCmdTunnelReply, device, SealTunnelFrame(kTunnelWriteBlock, {}));
+    const Datagram a = ClassifyDatagram(ack);
+    ASSERT_EQ(a.kind, DatagramKind::TunnelReply);
+    EXPECT_EQ(a.device, device);
+    EXPECT_EQ(a.tunnel.status, TunnelStatus::Accepted);
+    EXPECT_EQ(a.tunnel.function, kTunnelWriteBlock);
+
+    Bytes corrupted = ack;
+    corrupted[kTunnelOffset + 1] ^= 0x01;
+    const Datagram c = ClassifyDatagram(corrupted);
+    ASSERT_EQ(c.kind, DatagramKind::TunnelReply);
+    EXPECT_EQ(c.tunnel.status, TunnelStatus::BadCrc);
+    EXPECT_EQ(c.tunnel.function, 0);
+
+    Bytes payload(device.begin(), device.end());
+    payload.resize(kAddressedHeaderSize - kHeaderSize + kNetworkBlockSize, 0);
+    const Datagram n = ClassifyDatagram(EncodeReply(kCmdReadNetwork, payload));
+    ASSERT_EQ(n.kind, DatagramKind::NetworkReply);
+    EXPECT_EQ(n.device, device);
+
+    // A search reply names its device elsewhere (bytes 12-17): no device here.
+    Bytes search = Filled(kMinSearchReply, 0x55, kCmdSearch);
+    const Datagram s = ClassifyDatagram(search);
+    ASSERT_EQ(s.kind, DatagramKind::SearchReply);
+    EXPECT_EQ(s.device, MacAddress{});
+}
+
 } // namespace
 } // namespace ktr

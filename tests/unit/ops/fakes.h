@@ -179,7 +179,7 @@ struct Harness
 // sent the request would have, then dispatches it.
 inline void Answer(Harness &h, const Bytes &reply)
 {
-    if (const auto key = KeyOfReply(reply)) {
+    if (const auto key = KeyOfReply(ClassifyDatagram(reply))) {
         const Purpose purpose = key->awaited == Awaited::NetworkBlock  ? Purpose::ShowNetwork
                                 : key->awaited == Awaited::DeviceBlock ? Purpose::ShowDevice
                                                                        : Purpose::ConfirmWrite;

@@ -2,7 +2,6 @@
 #include "test_support.h"
 
 #include "widgets/hover_button.h"
-#include "widgets/main_window_buttons.h"
 #include "widgets/qu_menu.h"
 
 #include <QDialog>
@@ -112,46 +111,6 @@ TEST(HoverButtonTakeOver, MissingControlLeavesButtonWithoutWindow)
     EXPECT_EQ(button.SetFlat(false, true), HoverButton::Ok);
     EXPECT_EQ(button.SetAlignment(0, true), HoverButton::Ok);
     EXPECT_EQ(button.icon(0).size(), QSize(25, 25));
-}
-
-TEST(HoverButtonTakeOver, MainWindowBindingUsesNetworkPageButtons)
-{
-    QWidget page;
-    MakeControl(&page, 1024, QStringLiteral("参数配置"), {10, 10, 120, 30});
-    MakeControl(&page, 1025, QStringLiteral("载入默认"), {140, 10, 120, 30});
-    HoverButton first, second;
-    BindMainWindowHoverButtons(&page, first, second);
-    EXPECT_EQ(second.objectName(), QStringLiteral("ctrl_1024"));
-    EXPECT_EQ(first.objectName(), QStringLiteral("ctrl_1025"));
-    for (HoverButton *b : {&first, &second}) {
-        EXPECT_FALSE(b->isFlat());
-        EXPECT_EQ(b->alignment(), 0);
-        EXPECT_EQ(b->icon(0).size(), QSize(25, 25));
-        EXPECT_TRUE(b->icon(1).isNull());
-    }
-    // The two icons differ: 133 configure, 135 defaults.
-    EXPECT_NE(first.icon(0), second.icon(0));
-
-    QWidget empty;
-    HoverButton a, b;
-    BindMainWindowHoverButtons(&empty, a, b);
-    EXPECT_FALSE(a.hasWindow());
-    EXPECT_FALSE(b.hasWindow());
-    EXPECT_EQ(a.icon(0).size(), QSize(25, 25));
-}
-
-TEST(HoverButtonTakeOver, NarrowButtonGetsASmallerIconAndKeepsItsCaptionOnOneLine)
-{
-    QWidget page;
-    MakeControl(&page, 1024, QStringLiteral("参数配置"), {10, 10, 120, 30});
-    MakeControl(&page, 1025, QStringLiteral("载入默认"), {140, 10, 74, 30});
-    HoverButton first, second;
-    BindMainWindowHoverButtons(&page, first, second);
-    EXPECT_EQ(second.icon(0).size(), QSize(25, 25));
-    const int side = first.icon(0).width();
-    EXPECT_LT(side, 25);
-    EXPECT_GE(side, 12);
-    EXPECT_LE(side + QFontMetrics(first.font()).horizontalAdvance(first.text()) + 12, 74);
 }
 
 TEST(HoverButtonMessages, SetStyleTogglesDefaultAndStaysOwnerDrawn)

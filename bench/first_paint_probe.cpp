@@ -1,4 +1,6 @@
-#include "app/first_paint_probe.h"
+#include "bench/first_paint_probe.h"
+
+#include <QApplication>
 
 #include <QEvent>
 #include <QMetaObject>
@@ -60,17 +62,18 @@ void WriteReportAndExit(const char *path)
 class FirstPaintProbe : public QObject
 {
 public:
-    FirstPaintProbe(QWidget &window, const char *reportPath)
-        : QObject(&window)
+    FirstPaintProbe(QApplication &application, const char *reportPath)
+        : QObject(&application)
         , reportPath_(reportPath)
     {
-        window.installEventFilter(this);
+        application.installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !painted_) {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && !painted_ && widget && widget->isWindow()) {
             painted_ = true;
             // Queued: the report is written once this paint pass, children included, is over.
             QMetaObject::invokeMethod(
@@ -86,11 +89,11 @@ private:
 
 } // namespace
 
-void ExitAfterFirstPaintIfAsked(QWidget &window)
+void ExitAfterFirstPaintIfAsked(QApplication &application)
 {
     const char *path = std::getenv("KTR_FIRST_PAINT_REPORT");
     if (path != nullptr && *path != '\0')
-        new FirstPaintProbe(window, path);
+        new FirstPaintProbe(application, path);
 }
 
 } // namespace ktr

@@ -1,5 +1,6 @@
-#include "widgets/main_window_buttons.h"
+#include "app/main_window_buttons.h"
 
+#include "app/control_ids.h"
 #include "widgets/hover_button.h"
 
 #include <QFontMetrics>
@@ -31,8 +32,8 @@ void bindOne(QWidget *page, HoverButton &button, int controlId, int iconId)
 
 void BindMainWindowHoverButtons(QWidget *networkPage, HoverButton &first, HoverButton &second)
 {
-    bindOne(networkPage, second, kConfigureButtonId, kConfigureIconId);
-    bindOne(networkPage, first, kDefaultsButtonId, kDefaultsIconId);
+    bindOne(networkPage, second, ids::kConfigureNetwork, kConfigureIconId);
+    bindOne(networkPage, first, ids::kLoadDefaults, kDefaultsIconId);
 }
 
 } // namespace ktr
