@@ -1,4 +1,40 @@
-# Shared compile settings and the one helper that registers a test executable.
+# Shared compile settings, the headers each target offers, and the one helper that registers a
+# test executable.
+
+# ktr_target_headers(target folder)
+# Offers the headers of `folder` (a path below the source root, such as link or tools/cli) to
+# `target` and to every target that links it, under their usual names ("link/frame.h"), and no
+# other file of the tree. The folder gets an include root of its own in the build tree that holds
+# links to its headers alone (not to those of its subfolders), so that a file can include a
+# header only when its target links, directly or through others, the target that owns it.
+# A library offers them publicly, an interface library to its users, an executable to itself.
+function(ktr_target_headers target folder)
+    string(REPLACE "/" "_" name ${folder})
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
+    # Made afresh at each configure, so that a removed header does not live on as a link; the
+    # glob is checked at each build, so that an added one is linked without a manual configure.
+    get_property(made GLOBAL PROPERTY KTR_HEADERS_${name})
+    if(NOT made)
+        set_property(GLOBAL PROPERTY KTR_HEADERS_${name} TRUE)
+        file(REMOVE_RECURSE ${root})
+        file(MAKE_DIRECTORY ${root}/${folder})
+        file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/${folder}
+             ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+        foreach(header IN LISTS headers)
+            file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder}/${header} ${root}/${folder}/${header}
+                 SYMBOLIC)
+        endforeach()
+    endif()
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        set(scope INTERFACE)
+    elseif(type STREQUAL "EXECUTABLE")
+        set(scope PRIVATE)
+    else()
+        set(scope PUBLIC)
+    endif()
+    target_include_directories(${target} ${scope} ${root})
+endfunction()
 
 # Applies the project's warning level, language standard and sanitizer flags.
 function(ktr_configure_target target)
