@@ -53,6 +53,33 @@ function(ktr_configure_target target)
     endif()
 endfunction()
 
+# ktr_check_include_roots()
+# Stops the configure when a target of the project offers or uses the repository root (or any
+# folder of the source tree) as an include folder: through it any file could include any other,
+# past the layers. Called once, after every folder has been added.
+function(ktr_check_include_roots)
+    set(folders ${PROJECT_SOURCE_DIR})
+    while(folders)
+        list(POP_FRONT folders folder)
+        get_directory_property(subfolders DIRECTORY ${folder} SUBDIRECTORIES)
+        get_directory_property(targets DIRECTORY ${folder} BUILDSYSTEM_TARGETS)
+        list(APPEND folders ${subfolders})
+        foreach(target IN LISTS targets)
+            foreach(property INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES)
+                get_target_property(includes ${target} ${property})
+                foreach(include IN LISTS includes)
+                    cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${include}" NORMALIZE in_tree)
+                    cmake_path(IS_PREFIX PROJECT_BINARY_DIR "${include}" NORMALIZE in_build)
+                    if(in_tree AND NOT in_build)
+                        message(FATAL_ERROR "${target} takes headers straight from ${include}; "
+                                "offer them with ktr_target_headers instead")
+                    endif()
+                endforeach()
+            endforeach()
+        endforeach()
+    endwhile()
+endfunction()
+
 # ktr_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s]
 #              [EMULATED_FILTER filter])
 # Builds one GoogleTest executable and registers its tests with CTest. EMULATED_FILTER is a
