@@ -1,4 +1,40 @@
-# Shared compile settings and the one helper that registers a test executable.
+# Shared compile settings, the headers each target offers, and the one helper that registers a
+# test executable.
+
+# ktr_target_headers(target folder)
+# Offers the headers of `folder` (a path below the source root, such as link or tools/cli) to
+# `target` and to every target that links it, under their usual names ("link/frame.h"), and no
+# other file of the tree. The folder gets an include root of its own in the build tree that holds
+# links to its headers alone (not to those of its subfolders), so that a file can include a
+# header only when its target links, directly or through others, the target that owns it.
+# A library offers them publicly, an interface library to its users, an executable to itself.
+function(ktr_target_headers target folder)
+    string(REPLACE "/" "_" name ${folder})
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
+    # Made afresh at each configure, so that a removed header does not live on as a link; the
+    # glob is checked at each build, so that an added one is linked without a manual configure.
+    get_property(made GLOBAL PROPERTY KTR_HEADERS_${name})
+    if(NOT made)
+        set_property(GLOBAL PROPERTY KTR_HEADERS_${name} TRUE)
+        file(REMOVE_RECURSE ${root})
+        file(MAKE_DIRECTORY ${root}/${folder})
+        file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/${folder}
+             ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+        foreach(header IN LISTS headers)
+            file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder}/${header} ${root}/${folder}/${header}
+                 SYMBOLIC)
+        endforeach()
+    endif()
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        set(scope INTERFACE)
+    elseif(type STREQUAL "EXECUTABLE")
+        set(scope PRIVATE)
+    else()
+        set(scope PUBLIC)
+    endif()
+    target_include_directories(${target} ${scope} ${root})
+endfunction()
 
 # Applies the project's warning level, language standard and sanitizer flags.
 function(ktr_configure_target target)
@@ -15,6 +51,33 @@ function(ktr_configure_target target)
                                                 -fno-omit-frame-pointer)
         target_link_options(${target} PUBLIC -fsanitize=address,undefined)
     endif()
+endfunction()
+
+# ktr_check_include_roots()
+# Stops the configure when a target of the project offers or uses the repository root (or any
+# folder of the source tree) as an include folder: through it any file could include any other,
+# past the layers. Called once, after every folder has been added.
+function(ktr_check_include_roots)
+    set(folders ${PROJECT_SOURCE_DIR})
+    while(folders)
+        list(POP_FRONT folders folder)
+        get_directory_property(subfolders DIRECTORY ${folder} SUBDIRECTORIES)
+        get_directory_property(targets DIRECTORY ${folder} BUILDSYSTEM_TARGETS)
+        list(APPEND folders ${subfolders})
+        foreach(target IN LISTS targets)
+            foreach(property INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES)
+                get_target_property(includes ${target} ${property})
+                foreach(include IN LISTS includes)
+                    cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${include}" NORMALIZE in_tree)
+                    cmake_path(IS_PREFIX PROJECT_BINARY_DIR "${include}" NORMALIZE in_build)
+                    if(in_tree AND NOT in_build)
+                        message(FATAL_ERROR "${target} takes headers straight from ${include}; "
+                                "offer them with ktr_target_headers instead")
+                    endif()
+                endforeach()
+            endforeach()
+        endforeach()
+    endwhile()
 endfunction()
 
 # ktr_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s]
