@@ -20,7 +20,7 @@ namespace ktr::cli {
 // many. Each device's network write waits out a restart of about 1.5 s, so a plan done in one
 // wave takes little more than one restart; the limit keeps the threads and the replies in flight
 // within what a PC and its receive queue take.
-inline constexpr int kDefaultParallelLimit = 256;
+inline constexpr int kDefaultParallelLimit = 500;
 
 // Devices configured at once: as asked, else every device of the plan up to the default limit.
 [[nodiscard]] int ParallelDevices(std::optional<int> asked, std::size_t devices);

@@ -80,7 +80,7 @@ TEST(CommandLineTest, HelpAndVersionGoToStandardOutputWithExit0)
     const CommandLineExit applyHelp = Refused({"apply", "--help"});
     EXPECT_EQ(applyHelp.code, 0);
     EXPECT_THAT(applyHelp.out, HasSubstr("--parallel N"));
-    EXPECT_THAT(applyHelp.out, HasSubstr("最多 256 台"));
+    EXPECT_THAT(applyHelp.out, HasSubstr("最多 500 台"));
     EXPECT_THAT(applyHelp.out, Not(HasSubstr("Positionals")));
 
     const CommandLineExit version = Refused({"--version"});
