@@ -19,8 +19,7 @@ std::FILE *ConsoleOf(std::FILE *out)
 {
 #ifdef _WIN32
     if (out == stdout && AttachConsole(ATTACH_PARENT_PROCESS) != 0) {
-        std::FILE *console = nullptr;
-        if (freopen_s(&console, "CONOUT$", "w", stdout) == 0)
+        if (std::FILE *console = std::freopen("CONOUT$", "w", stdout))
             return console;
     }
 #endif

@@ -252,9 +252,8 @@ std::string UnknownWord(const std::string &word, const CLI::App &app)
 {
     if (word.starts_with("-"))
         return "没有选项 " + word;
-    const std::string nearest = NearestName(word, CommandNames(app));
-    if (!nearest.empty())
-        return "没有命令 " + word + ", 是要用 " + nearest + " 吗?";
+    if (const auto nearest = NearestName(word, CommandNames(app)))
+        return "没有命令 " + word + ", 是要用 " + *nearest + " 吗?";
     return "没有命令 " + word + ", 命令有 " + Joined(CommandNames(app), "、");
 }
 
@@ -344,7 +343,7 @@ int RunCommandLine(const CommandLine &line)
     return kExitUsage;
 }
 
-std::string NearestName(std::string_view word, const std::vector<std::string> &names)
+std::optional<std::string> NearestName(std::string_view word, const std::vector<std::string> &names)
 {
     // Optimal string alignment distance: a swap of two neighbouring letters counts one.
     const auto distance = [](std::string_view a, std::string_view b) {
@@ -375,7 +374,7 @@ std::string NearestName(std::string_view word, const std::vector<std::string> &n
     }
     // Two slips at most, and fewer than the word has letters: "xy" is no misspelt "get".
     if (nearest.empty() || best > 2 || best >= word.size())
-        return {};
+        return std::nullopt;
     return nearest;
 }
 

@@ -3,6 +3,7 @@
 // command line, in Chinese like the rest of the program).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +44,8 @@ ParseCommandLine(const std::vector<std::string> &args);
 int RunCommandLine(const CommandLine &line);
 
 // The name nearest to the word by edit distance (letters added, removed, changed or swapped),
-// when it is close enough to be a slip of the keyboard; empty otherwise.
-[[nodiscard]] std::string NearestName(std::string_view word, const std::vector<std::string> &names);
+// when it is close enough to be a slip of the keyboard; nullopt otherwise.
+[[nodiscard]] std::optional<std::string> NearestName(std::string_view word,
+                                                     const std::vector<std::string> &names);
 
 } // namespace ktr::cli

@@ -17,7 +17,7 @@ void SetFieldValue(const FormField<Form> &field, Form &form, const std::string &
 {
     const FieldRef ref = field.access(form);
     if (field.isChoice())
-        *std::get<int *>(ref) = ChoiceIndex(field.items, value);
+        *std::get<int *>(ref) = ChoiceIndex(field.items, value).value_or(kNoSelection);
     else
         *std::get<std::string *>(ref) = value;
 }
@@ -34,7 +34,8 @@ std::string ItemsRefusal(std::string_view label, std::span<const std::string_vie
 // A field checked on its own, in an otherwise valid form. A list field's refusal names its
 // items, and a terminal address gets one refusal whether its length or its characters are wrong.
 template <typename Form>
-std::optional<Refusal> CheckAlone(const FormField<Form> &field, Form form, const std::string &value)
+[[nodiscard]] std::optional<Refusal> CheckAlone(const FormField<Form> &field, Form form,
+                                                const std::string &value)
 {
     SetFieldValue(field, form, value);
     std::optional<Refusal> refusal = CheckField(field, form);
@@ -74,7 +75,7 @@ void AddJson(const std::vector<FormField<Form>> &fields, const Form &form,
 
 } // namespace
 
-int ChoiceIndex(std::span<const std::string_view> items, std::string_view value)
+std::optional<int> ChoiceIndex(std::span<const std::string_view> items, std::string_view value)
 {
     const auto lower = [](std::string_view text) {
         std::string out(text);
@@ -94,7 +95,7 @@ int ChoiceIndex(std::span<const std::string_view> items, std::string_view value)
                                                               wanted == item.substr(slash + 1))))
             return static_cast<int>(i);
     }
-    return kNoSelection;
+    return std::nullopt;
 }
 
 template <typename Form>

@@ -36,8 +36,9 @@ struct Assignment
 
 // The item a list field's value names: its text as the page shows it, or without regard to the
 // case of ASCII letters ("odd" for ODD); an item written "A/B" is also named by either part
-// ("dhcp" for DHCP/autoIP). kNoSelection when it names none.
-[[nodiscard]] int ChoiceIndex(std::span<const std::string_view> items, std::string_view value);
+// ("dhcp" for DHCP/autoIP). nullopt when it names none.
+[[nodiscard]] std::optional<int> ChoiceIndex(std::span<const std::string_view> items,
+                                             std::string_view value);
 
 // "static_ip=10.0.0.5": the text up to the first '=' is the key. nullopt without '='.
 [[nodiscard]] std::optional<Assignment> ParseAssignment(const std::string &text);

@@ -118,14 +118,14 @@ TEST(CommandLineTest, TheNearestCommandIsSuggestedOnlyForASlip)
 {
     const std::vector<std::string> names{"search", "get", "export", "set", "apply", "mac", "reset"};
     EXPECT_EQ(NearestName("serch", names), "search");
-    EXPECT_EQ(NearestName("SEARCH", names), "");     // six changes
-    EXPECT_EQ(NearestName("aplpy", names), "apply"); // a swap counts one
+    EXPECT_EQ(NearestName("SEARCH", names), std::nullopt); // six changes
+    EXPECT_EQ(NearestName("aplpy", names), "apply");       // a swap counts one
     EXPECT_EQ(NearestName("exprot", names), "export");
     EXPECT_EQ(NearestName("rest", names), "reset");
     EXPECT_EQ(NearestName("mc", names), "mac");
-    EXPECT_EQ(NearestName("xy", names), "");
-    EXPECT_EQ(NearestName("configure", names), "");
-    EXPECT_EQ(NearestName("get", {}), "");
+    EXPECT_EQ(NearestName("xy", names), std::nullopt);
+    EXPECT_EQ(NearestName("configure", names), std::nullopt);
+    EXPECT_EQ(NearestName("get", {}), std::nullopt);
 }
 
 TEST(ApplyDefaultsTest, EveryDeviceOfThePlanAtOnceUpToTheLimit)

@@ -90,8 +90,8 @@ TEST(SettingsTest, ListItemsMatchWithoutRegardToCaseAndARefusalNamesThem)
     EXPECT_EQ(ChoiceIndex(kIpModeItems, "AutoIP"), kIpModeDhcp);
     EXPECT_EQ(ChoiceIndex(kIpModeItems, "dhcp/autoip"), kIpModeDhcp);
     EXPECT_EQ(ChoiceIndex(kIpModeItems, "staticip"), 0);
-    EXPECT_EQ(ChoiceIndex(kIpModeItems, "static"), kNoSelection);
-    EXPECT_EQ(ChoiceIndex(kParityItems, "od"), kNoSelection);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "static"), std::nullopt);
+    EXPECT_EQ(ChoiceIndex(kParityItems, "od"), std::nullopt);
     EXPECT_EQ(ChoiceIndex(kWorkModeItems, "modbus温湿度传感器"), 1);
 
     EXPECT_FALSE(CheckAssignments({{"parity", "odd"}, {"ip_mode", "dhcp"}}));
