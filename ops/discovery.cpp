@@ -28,7 +28,11 @@ void OnSearch(Ui &ui)
     // window keeps handling replies, and those would otherwise be wiped afterwards.
     ui.list.deleteAllRows();
     ui.shell.refreshEndpoints();
-    SayIfNothingSent(ui, ui.shell.SendToAll(EncodeSearchRequest()));
+    const int sent = ui.shell.SendToAll(EncodeSearchRequest());
+    SayIfNothingSent(ui, sent);
+    // A request that went out nowhere has no replies to sum up: the nothing-sent line says it.
+    if (sent == 0)
+        ui.state.search.reset();
     ui.shell.refreshMessages();
 }
 

@@ -88,6 +88,15 @@ TEST_F(Dispatch, OneSummaryLineOnceTheRepliesAreOver)
     EXPECT_EQ(h.shell.area(),
               "搜索...\r\n搜索完成，没有搜索到设备：请检查设备是否通电、网线是否连接，"
               "以及防火墙是否允许UDP 1901端口\r\n");
+
+    // A search that went out nowhere says so, and nothing more.
+    h.shell.openEndpoints = 0;
+    const SteadyTime unsent = h.now;
+    OnSearch(h.ui);
+    const std::string nothingSent = h.shell.area();
+    tickAt(3000ms, unsent);
+    EXPECT_EQ(h.shell.area(), nothingSent);
+    EXPECT_EQ(nothingSent.find("搜索完成"), std::string::npos);
 }
 
 TEST_F(Dispatch, SearchAnswerOfExactlyTwentyBytesIsShown)
