@@ -90,6 +90,8 @@ public:
     {
         app_.set_help_flag("-h,--help", "显示帮助并退出");
         app_.set_version_flag("--version", std::string("ktr-cli ") + KTR_VERSION, "显示版本并退出");
+        // A path like /home/plan.json is a path on every system, never an option "/home".
+        app_.allow_windows_style_options(false);
         app_.require_subcommand(1);
         app_.fallthrough();
         app_.footer(kExitCodes);
