@@ -1,6 +1,7 @@
 // The parameter pages' controls as forms.
 #include "app/form_views.h"
 
+#include <QLabel>
 #include <map>
 #include <string>
 
@@ -134,7 +135,16 @@ template class FormControls<DeviceForm>;
 
 WidgetNetworkView::WidgetNetworkView(QWidget &page)
     : controls_(page, NetworkFields(), &NetworkControlId)
+    , source_(page.findChild<QLabel *>(QString::fromLatin1(kNetworkSourceName)))
 {
+}
+
+void WidgetNetworkView::showSource(std::string_view device)
+{
+    if (source_ != nullptr)
+        source_->setText(
+            QStringLiteral("本页是设备 %1 的参数")
+                .arg(QString::fromUtf8(device.data(), static_cast<int>(device.size()))));
 }
 
 void WidgetNetworkView::setAddressesEnabled(bool enabled)

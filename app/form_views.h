@@ -9,6 +9,7 @@
 #include "ops/form_fields.h"
 #include "ops/ports.h"
 
+class QLabel;
 class QWidget;
 
 namespace ktr {
@@ -38,18 +39,24 @@ private:
     std::vector<int> ids_; // the control of each field, in the fields' order
 };
 
+// The object name of the network page's line that names the device its values came from.
+inline constexpr const char *kNetworkSourceName = "networkSource";
+
 class WidgetNetworkView : public NetworkView
 {
 public:
+    // The page's source line, when it has one, is the child named kNetworkSourceName.
     explicit WidgetNetworkView(QWidget &page);
 
     NetworkForm form() const override { return controls_.read(); }
     void show(const NetworkForm &form) override { controls_.show(form); }
     void focusField(std::string_view key) override { controls_.focus(key); }
     void setAddressesEnabled(bool enabled) override;
+    void showSource(std::string_view device) override;
 
 private:
     FormControls<NetworkForm> controls_;
+    QLabel *source_;
 };
 
 class WidgetDeviceView : public DeviceView

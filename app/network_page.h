@@ -4,6 +4,8 @@
 
 #include "app/template_page.h"
 
+class QLabel;
+
 namespace ktr {
 
 class NetworkPage : public TemplatePage
@@ -13,11 +15,18 @@ class NetworkPage : public TemplatePage
 public:
     explicit NetworkPage(QWidget *parent);
 
+    // The line that names the device the page's values were read from.
+    QLabel *sourceLine() const { return source_; }
+
 public slots:
     void configureClicked();
     void ipModeChosen();
     void writeMacClicked();
     void loadDefaultsClicked();
+
+private:
+    // Until a read it says the values are the defaults.
+    QLabel *source_;
 };
 
 } // namespace ktr

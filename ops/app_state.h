@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,15 @@ private:
     std::uint64_t generation_ = 0;
 };
 
+// A search from its request to its summary: when it started, when the last reply came and the
+// devices heard (a device answering twice counts once).
+struct SearchSpell
+{
+    SteadyTime startedAt{};
+    SteadyTime lastReplyAt{};
+    std::set<MacAddress> heard;
+};
+
 struct AppState
 {
     MacAddress SelectedDeviceMac{}; // all zero until a row is double-clicked
@@ -63,6 +73,8 @@ struct AppState
     // selected one: before that no device has been chosen and read.
     std::optional<MacAddress> pageDeviceMac;
     MessageText messageText;
+    // The search under way, until its summary line is written.
+    std::optional<SearchSpell> search;
 
     // The requests waiting for an answer and the writes being checked after a restart.
     PendingRequests pending;

@@ -69,4 +69,12 @@ std::optional<NetworkBlock> RecordOf(const AppState &state, const MacAddress &ma
     return state.LastNetworkBlock;
 }
 
+std::string DeviceNamed(const Ui &ui, const MacAddress &mac)
+{
+    std::string name = FormatMacPlain(mac);
+    if (const auto row = RowOfDevice(ui.list, mac))
+        name += " (" + ui.list.cellText(*row, kIpColumn) + ")";
+    return name;
+}
+
 } // namespace ktr

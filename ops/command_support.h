@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "link/frame.h"
@@ -38,6 +39,10 @@ void ShowOnlyLine(Ui &ui, std::string_view line);
 
 // The row of the device list that shows this device, if any.
 [[nodiscard]] std::optional<int> RowOfDevice(const DeviceList &list, const MacAddress &mac);
+
+// "000EEB123456 (192.168.0.166)": the device as a page names the source of its values, with the
+// address its row in the device list shows (the MAC alone when it has no row).
+[[nodiscard]] std::string DeviceNamed(const Ui &ui, const MacAddress &mac);
 
 // The device's network record as last read from it; nullopt when the record held is another
 // device's or none was read.

@@ -2,6 +2,10 @@
 // and the window's interfaces.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+#include <string>
+
 #include "link/frame.h"
 #include "ops/app_state.h"
 #include "ops/ports.h"
@@ -19,7 +23,14 @@ struct Ui
 };
 
 // Main window.
+// The replies of a search are awaited this long after the request, and until none has come for
+// kSearchQuiet (the window shows a flood of replies at its own pace); then one line sums up.
+inline constexpr std::chrono::milliseconds kSearchSpell{1500};
+inline constexpr std::chrono::milliseconds kSearchQuiet{500};
 void OnSearch(Ui &ui);
+// The search's summary line once its replies are over: "搜索完成，共搜索到3台设备".
+void EndQuietSearch(Ui &ui);
+std::string SearchSummaryText(std::size_t devices);
 // The system dropped replies on their way to the window: one message line with the count.
 void ReportDroppedReplies(Ui &ui, std::uint64_t count);
 void OnDblclkDeviceList(Ui &ui);

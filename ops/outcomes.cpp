@@ -236,6 +236,7 @@ void OnTick(Ui &ui)
         ReportNoAnswer(ui, r);
     if (!due.expired.empty())
         ui.shell.refreshMessages();
+    EndQuietSearch(ui);
 }
 
 } // namespace ktr

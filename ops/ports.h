@@ -31,6 +31,8 @@ class NetworkView : public FormView<NetworkForm>
 public:
     // DHCP greys the static address fields (static IP, mask, gateway).
     virtual void setAddressesEnabled(bool enabled) = 0;
+    // Says on the page which device its values were read from ("000EEB123456 (192.168.0.166)").
+    virtual void showSource(std::string_view device) = 0;
 };
 
 using DeviceView = FormView<DeviceForm>;

@@ -2,6 +2,7 @@
 // taken only when the tool waits for them from that device.
 #include "ops/commands.h"
 
+#include "ops/command_support.h"
 #include "ops/device_block.h"
 #include "ops/mac_text.h"
 #include "ops/outcomes.h"
@@ -19,6 +20,7 @@ ReplyEffect ShowNetworkReply(Ui &ui, const PendingRequest &taken, ByteView block
         !ReportVerification(ui, taken.key.mac, NetworkBlock(block.first<NetworkBlock::kSize>())))
         return ReplyEffect::VerificationRead;
     ShowNetworkBlock(ui, block);
+    ui.networkPage.showSource(DeviceNamed(ui, taken.key.mac));
     state.networkBlockMac = taken.key.mac;
     state.pageDeviceMac = taken.key.mac;
     if (reset)

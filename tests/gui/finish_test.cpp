@@ -5,9 +5,11 @@
 
 #include "app/control_ids.h"
 #include "app/device_page.h"
+#include "app/network_page.h"
 #include "app/tree_device_list.h"
 #include "link/udp_socket.h"
 #include "ops/device_block.h"
+#include "ops/network_block.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -123,6 +125,26 @@ TEST_F(FinishTest, DevicePageSaysWhoseValuesItShows)
     receive(EncodeTunnelReply(kCmdTunnel, mac, SealTunnelFrame(kTunnelReadBlock, body)));
     EXPECT_EQ(qobject_cast<QLineEdit *>(deviceControl(ids::kTerminalAddress))->text(), "0a0b0c0d");
     EXPECT_EQ(source->text(), QStringLiteral("下面是设备 000EEB123456 (192.168.0.66) 的参数"));
+}
+
+TEST_F(FinishTest, NetworkPageSaysWhoseValuesItShows)
+{
+    QLabel *source = dialog->networkPage()->sourceLine();
+    EXPECT_EQ(source->text(), QStringLiteral("尚未读取网络参数，本页是默认值"));
+    EXPECT_TRUE(source->isVisible());
+    if (!InPrivateNetwork()) {
+        GTEST_SKIP() << "needs the private network namespace of in_private_netns.sh";
+    }
+    dialog->searchClicked();
+    receive(SearchReply(0x42));
+    doubleClickRow(0); // asks for the device's network settings
+    Bytes payload{0x00, 0x0E, 0xEB, 0x12, 0x34, 0x56};
+    NetworkBlock block;
+    block.setAddress(AddressField::StaticIp, 0x0A000007);
+    payload.insert(payload.end(), block.bytes().begin(), block.bytes().end());
+    receive(EncodeReply(kCmdReadNetwork, payload));
+    EXPECT_EQ(qobject_cast<QLineEdit *>(networkControl(ids::kStaticIp))->text(), "10.0.0.7");
+    EXPECT_EQ(source->text(), QStringLiteral("本页是设备 000EEB123456 (192.168.0.66) 的参数"));
 }
 
 TEST_F(FinishTest, WritesSayToChooseADeviceUntilOneHasBeenRead)

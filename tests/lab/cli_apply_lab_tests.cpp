@@ -212,6 +212,41 @@ TEST_F(CliApplyLab, EverySearchBeforeTheWritesWaitsWhatWaitSays)
     EXPECT_GE(timed(named, "2500"), 2500ms);
 }
 
+// A dry run shows each device with the address the range would give it, and counts what would
+// change; list items are taken in any case. Nothing is written.
+TEST_F(CliApplyLab, ADryRunShowsTheAddressesTheRangeWouldGive)
+{
+    start(3); // at 192.168.0.10 .. 12; the third already has the wanted parity
+    const std::string plan = WriteFile("dry.json", R"({"all_found": {"parity": "even"},
+        "static_ip_range": "10.30.0.1-10.30.0.50",
+        "devices": {"00-0E-EB-00-00-03": {"static_ip": "192.168.0.12"}}})");
+    const CliRun run = RunCli({"apply", plan, "--dry-run", "--wait", "300"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("00-0E-EB-00-00-01  10.30.0.1     未发送"));
+    EXPECT_THAT(run.out, HasSubstr("00-0E-EB-00-00-02  10.30.0.2     未发送"));
+    EXPECT_THAT(run.out, HasSubstr("00-0E-EB-00-00-03  192.168.0.12  无需修改"));
+    EXPECT_THAT(run.err, HasSubstr("共 3 台设备, 将修改 2 台, 无需修改 1 台\n"));
+    EXPECT_THAT(run.err, ::testing::Not(HasSubstr("成功")));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(TakenWrites(sim_), 0u);
+}
+
+// Without --parallel every device of the plan is configured at once: 200 devices take about one
+// restart, where 16 at a time would wait out thirteen of them one after the other.
+TEST_F(CliApplyLab, ByDefaultEveryDeviceOfThePlanIsConfiguredAtOnce)
+{
+    start(200);
+    const std::string plan =
+        WriteFile("all-at-once.json", R"({"all_found": {"server1_target_port": "3001"}})");
+    const auto started = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"apply", plan, "--wait", "300"}, {}, 120s);
+    const auto took = std::chrono::steady_clock::now() - started;
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("共 200 台设备, 成功 200 台, 失败 0 台"));
+    EXPECT_EQ(TakenWrites(sim_), 200u);
+    EXPECT_LT(took, 5s) << "the devices were configured in waves";
+}
+
 // Ctrl+C while apply searches, before any write: it says that nothing was written, prints no
 // table, and ends at once with 130, however long the search would still wait.
 TEST_F(CliApplyLab, CtrlCDuringTheSearchSaysNothingWasWritten)
@@ -236,7 +271,7 @@ TEST_F(CliApplyLab, CtrlCPrintsWhatWasDoneMarksTheDevicesInFlightAndExits130)
     start(200);
     const std::string plan =
         WriteFile("cut.json", R"({"all_found": {}, "static_ip_range": "10.40.0.1-10.40.0.250"})");
-    const CliRun cut = RunCli({"apply", plan}, {}, 120s,
+    const CliRun cut = RunCli({"apply", plan, "--parallel", "16"}, {}, 120s,
                               [&] { return sim_.countLines("write-network ->") >= 40; });
     EXPECT_EQ(cut.exitCode, 130) << cut.err;
     EXPECT_THAT(cut.out, ::testing::StartsWith("MAC地址"));

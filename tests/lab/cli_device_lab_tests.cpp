@@ -188,6 +188,8 @@ TEST_F(CliDeviceLab, MisbehavingDevicesGiveTheirOutcomeAndExitCode)
         const CliRun run = RunCli({"get", mac(k)});
         EXPECT_EQ(run.exitCode, 4) << k;
         EXPECT_THAT(run.err, HasSubstr("没有应答")) << k;
+        // A silent device may be off or its MAC mistyped: the message says how to find out.
+        EXPECT_THAT(run.err, HasSubstr("MAC地址是否正确 (ktr-cli search 列出应答的设备)")) << k;
         // One attempt and one retry, 1.5 s each.
         EXPECT_LT(std::chrono::steady_clock::now() - started, 4500ms) << k;
     }

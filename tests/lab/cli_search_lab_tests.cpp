@@ -175,6 +175,10 @@ TEST_F(CliSearchLab, NoDeviceGivesItsOwnExitCode)
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("没有搜索到设备"), std::string::npos) << run.err;
+    // What to check next: the cable and power, the second network card, the firewall.
+    EXPECT_NE(run.err.find("网线是否连接"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--interface"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("UDP 1901"), std::string::npos) << run.err;
 
     const CliRun json = RunCli({"search", "--json", "--wait", "300"});
     EXPECT_EQ(json.exitCode, 3);

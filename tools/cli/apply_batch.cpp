@@ -13,6 +13,13 @@ constexpr std::chrono::milliseconds kInterruptCheck{50};
 
 } // namespace
 
+int ParallelDevices(std::optional<int> asked, std::size_t devices)
+{
+    if (asked)
+        return *asked;
+    return static_cast<int>(std::clamp<std::size_t>(devices, 1, kDefaultParallelLimit));
+}
+
 Batch::Batch(std::vector<PlanDevice> devices, int parallel, ConfigureDevice configure,
              Progress progress)
     : devices_(std::move(devices))

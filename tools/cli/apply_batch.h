@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,15 @@
 #include "tools/cli/plan.h"
 
 namespace ktr::cli {
+
+// Devices configured at once when --parallel is not given: every device of the plan, up to this
+// many. Each device's network write waits out a restart of about 1.5 s, so a plan done in one
+// wave takes little more than one restart; the limit keeps the threads and the replies in flight
+// within what a PC and its receive queue take.
+inline constexpr int kDefaultParallelLimit = 500;
+
+// Devices configured at once: as asked, else every device of the plan up to the default limit.
+[[nodiscard]] int ParallelDevices(std::optional<int> asked, std::size_t devices);
 
 struct BatchReport
 {

@@ -20,27 +20,20 @@ namespace ktr::cli {
 namespace {
 
 // Every value the plan names, and what the plan alone tells of its devices and their static IPs,
-// checked before anything is sent; false after saying what is wrong.
-bool CheckPlan(const Plan &plan, const std::string &file)
+// checked before anything is sent; the failure says what is wrong.
+Status<std::string> CheckPlan(const Plan &plan, const std::string &file)
 {
     for (const PlanDevice &d : plan.devices) {
-        if (const auto refusal = CheckAssignments(d.assignments)) {
-            std::cerr << "ktr-cli: 设备 " << FormatMacDashed(d.mac) << ": " << refusal->text
-                      << '\n';
-            return false;
-        }
+        if (const auto refusal = CheckAssignments(d.assignments))
+            return Fail("设备 " + FormatMacDashed(d.mac) + ": " + refusal->text);
     }
     if (plan.allFound) {
-        if (const auto refusal = CheckAssignments(*plan.allFound)) {
-            std::cerr << "ktr-cli: all_found: " << refusal->text << '\n';
-            return false;
-        }
+        if (const auto refusal = CheckAssignments(*plan.allFound))
+            return Fail("all_found: " + refusal->text);
     }
-    if (const auto named = ResolvePlan(plan, {}); !named) {
-        std::cerr << "ktr-cli: " << file << ": " << named.error() << '\n';
-        return false;
-    }
-    return true;
+    if (const auto named = ResolvePlan(plan, {}); !named)
+        return Fail(file + ": " + named.error());
+    return Ok();
 }
 
 // Ctrl+C before the first write: the run ends saying so, with nothing on standard output.
@@ -141,16 +134,18 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
         std::cerr << "ktr-cli: " << options.planFile << ": " << plan.error() << '\n';
         return kExitUsage;
     }
-    if (!CheckPlan(plan.value(), options.planFile))
+    if (const auto checked = CheckPlan(plan.value(), options.planFile); !checked) {
+        std::cerr << "ktr-cli: " << checked.error() << '\n';
         return kExitUsage;
+    }
     // From here Ctrl+C ends the run with a word of what was done: during the search nothing has
     // been written; during the writes the table tells. Without the handler Ctrl+C ends the
     // program as before, only without the report.
     [[maybe_unused]] const bool caught = CatchInterrupt();
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
+    if (const auto opened = OpenSession(session, global); !opened)
+        return opened.error();
     std::vector<SearchReply> found;
     if (PlanNeedsSearch(plan.value())) {
         auto searched = SearchForPlan(session, plan.value(), options);
@@ -175,7 +170,7 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
     const bool progress = IsTerminal(stderr);
     Exchange exchange(session);
     Batch batch(
-        devices.value(), options.parallel,
+        devices.value(), ParallelDevices(options.parallel, devices->size()),
         [&](const PlanDevice &d) {
             return Configure(exchange, d.mac, d.assignments, options.dryRun);
         },
@@ -207,8 +202,7 @@ int RunApply(const GlobalOptions &global, const ApplyOptions &options)
     if (const std::uint64_t dropped = session.droppedReplies(); dropped > 0)
         std::cerr << "ktr-cli: 配置时接收队列已满, 系统丢弃了 " << dropped
                   << " 个应答: 没有应答的设备可再运行一次计划\n";
-    std::cerr << "共 " << report.results.size() << " 台设备, 成功 " << good << " 台, 失败 "
-              << report.results.size() - good << " 台\n";
+    std::cerr << ApplySummary(report.results, options.dryRun) << '\n';
     return good == report.results.size() ? kExitOk : kExitSomeFailed;
 }
 

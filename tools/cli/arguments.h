@@ -12,9 +12,9 @@ namespace ktr::cli {
 
 // "00-0E-EB-12-34-56" (as the network page shows it) or "000EEB123456" (as the device list
 // does), either case; nullopt for anything else.
-std::optional<MacAddress> ParseMacArgument(const std::string &text);
+[[nodiscard]] std::optional<MacAddress> ParseMacArgument(const std::string &text);
 
 // True when the stream (stdin, stderr) is a terminal.
-bool IsTerminal(std::FILE *stream);
+[[nodiscard]] bool IsTerminal(std::FILE *stream);
 
 } // namespace ktr::cli

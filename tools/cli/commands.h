@@ -50,7 +50,7 @@ int RunSet(const GlobalOptions &global, const SetOptions &options);
 struct ApplyOptions
 {
     std::string planFile;
-    int parallel = 16;
+    std::optional<int> parallel; // --parallel; without it see ParallelDevices
     std::chrono::milliseconds searchWait = kDefaultSearchWait;
     bool dryRun = false;
     bool json = false;
@@ -66,8 +66,9 @@ struct ResetOptions
 };
 int RunReset(const GlobalOptions &global, const ResetOptions &options);
 
-// Opens the session for a command; on failure says why on standard error and returns false.
-bool OpenSession(Session &session, const GlobalOptions &global);
+// Opens the session for a command; on failure says why on standard error and gives the exit
+// code.
+[[nodiscard]] Status<int> OpenSession(Session &session, const GlobalOptions &global);
 // Reads a JSON file; the error says which file and where.
 [[nodiscard]] Result<nlohmann::ordered_json, std::string> ReadJsonFile(const std::string &path);
 

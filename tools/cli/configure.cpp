@@ -1,6 +1,8 @@
 // The configuration of one device.
 #include "tools/cli/configure.h"
 
+#include <algorithm>
+
 #include "tools/cli/device_io.h"
 #include "tools/cli/exit_codes.h"
 
@@ -56,6 +58,8 @@ DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
         targetDevice = *block;
     }
     const DeviceSettings target = SettingsOf(mac, targetNetwork, targetDevice);
+    if (network && dryRun)
+        result.ip = targetNetwork.address(AddressField::StaticIp);
     result.changes = DifferingFields(target, before);
     const bool networkChanges = targetNetwork != baseNetwork;
     const bool deviceChanges = targetDevice != baseDevice;
@@ -93,15 +97,15 @@ DeviceResult Configure(Exchange &exchange, const MacAddress &mac,
     }
     NetworkBlock foundNetwork = targetNetwork;
     if (networkChanges) {
-        const CheckedWrite written = WriteAndVerify(
+        const std::optional<CheckedWrite> written = WriteAndVerify(
             exchange, {RestartingWrite::NetworkSettings, mac, mac,
                        NetworkWriteFrame(mac, targetNetwork), targetNetwork, baseNetwork});
-        if (!written.sent)
+        if (!written)
             return Failed(result, Outcome::NoAnswer, "网络参数的写入没有发出: 没有可用的网络接口");
-        if (!written.result.read)
+        if (!written->result.read)
             return Failed(result, Outcome::NotBack,
                           "写入网络参数后设备没有任何应答, 不能确定写入是否生效");
-        foundNetwork = *written.result.read;
+        foundNetwork = *written->result.read;
         result.ip = foundNetwork.address(AddressField::StaticIp);
     }
     const std::vector<FieldChange> differing =
@@ -155,6 +159,26 @@ std::string OutcomeText(Outcome outcome)
         return "中断";
     }
     return {};
+}
+
+std::string ApplySummary(const std::vector<DeviceResult> &results, bool dryRun)
+{
+    const auto count = [&results](auto &&counted) {
+        return std::to_string(std::count_if(results.begin(), results.end(), counted));
+    };
+    const auto failed = [](const DeviceResult &r) {
+        return ExitCodeOf(r.outcome) != kExitOk;
+    };
+    std::string text = "共 " + std::to_string(results.size()) + " 台设备, ";
+    if (!dryRun) {
+        return text + "成功 " + count([&](const DeviceResult &r) { return !failed(r); }) +
+               " 台, 失败 " + count(failed) + " 台";
+    }
+    text += "将修改 " + count([](const DeviceResult &r) { return r.outcome == Outcome::DryRun; }) +
+            " 台, 无需修改 " +
+            count([](const DeviceResult &r) { return r.outcome == Outcome::Unchanged; }) + " 台";
+    const std::string failures = count(failed);
+    return failures == "0" ? text : text + ", 失败 " + failures + " 台";
 }
 
 std::string OutcomeKey(Outcome outcome)

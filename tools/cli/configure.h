@@ -24,7 +24,8 @@ enum class Outcome {
 struct DeviceResult
 {
     MacAddress mac{};
-    std::uint32_t ip = 0; // the static IP after the run, when it is known
+    // The static IP after the run when it is known; after a dry run the one the run would give.
+    std::uint32_t ip = 0;
     Outcome outcome = Outcome::NoAnswer;
     std::string detail;               // the refusal or what failed, for people
     std::vector<FieldChange> changes; // Done / DryRun: what was written; Differs: what differs
@@ -43,5 +44,8 @@ int ExitCodeOf(Outcome outcome);
 std::string OutcomeText(Outcome outcome);
 // "done", "unchanged", ...: the outcome in JSON.
 std::string OutcomeKey(Outcome outcome);
+// The last line of a batch run: how many devices were done and how many failed, or for a dry
+// run how many would be changed and how many are already as planned.
+std::string ApplySummary(const std::vector<DeviceResult> &results, bool dryRun);
 
 } // namespace ktr::cli

@@ -9,6 +9,7 @@
 #include "ops/mac_guard.h"
 #include "ops/mac_text.h"
 #include "ops/text_convert.h"
+#include "tools/cli/advice.h"
 #include "tools/cli/arguments.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/configure.h"
@@ -26,16 +27,13 @@ std::string Mac(const MacAddress &mac)
     return FormatMacDashed(mac);
 }
 
-// Both records of the device, or a message and nullopt.
-std::optional<DeviceSettings> ReadSettings(Exchange &exchange, const MacAddress &mac)
+// Both records of the device, or what went wrong.
+Result<DeviceSettings, std::string> ReadSettings(Exchange &exchange, const MacAddress &mac)
 {
     const Records read = ReadRecords(exchange, mac, true, true);
-    if (!read.network || !read.device) {
-        std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答"
-                  << (read.network ? "读取设备参数" : "")
-                  << ", 请检查设备是否上电、MAC地址是否正确\n";
-        return std::nullopt;
-    }
+    if (!read.network || !read.device)
+        return Fail("设备 " + Mac(mac) + " 没有应答" + (read.network ? "读取设备参数" : "") + ": " +
+                    kNoAnswerAdvice);
     return SettingsOf(mac, *read.network, *read.device);
 }
 
@@ -77,8 +75,11 @@ void PrintResult(const DeviceResult &result)
         std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
         PrintChanges(result.changes, "写入", "读回");
         break;
-    case Outcome::Refused:
     case Outcome::NoAnswer:
+        std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << ": "
+                  << kNoAnswerAdvice << '\n';
+        break;
+    case Outcome::Refused:
     case Outcome::NotBack:
     case Outcome::Interrupted:
         std::cerr << "ktr-cli: 设备 " << Mac(result.mac) << ": " << result.detail << '\n';
@@ -87,52 +88,39 @@ void PrintResult(const DeviceResult &result)
 }
 
 // The assignments of the command line and of the settings file, checked before anything is
-// sent; nullopt after saying what is wrong.
-std::optional<std::vector<Assignment>> CollectAssignments(const SetOptions &options)
+// sent; the failure says what is wrong.
+Result<std::vector<Assignment>, std::string> CollectAssignments(const SetOptions &options)
 {
     std::vector<Assignment> assignments;
     if (!options.file.empty()) {
         const auto json = ReadJsonFile(options.file);
-        if (!json) {
-            std::cerr << "ktr-cli: " << json.error() << '\n';
-            return std::nullopt;
-        }
+        if (!json)
+            return Fail(json.error());
         nlohmann::ordered_json object = json.value();
         // A file written by `get --json` names its device; it must be this one.
         if (object.is_object() && object.contains("mac")) {
             const auto named = object["mac"].is_string()
                                    ? ParseMacArgument(object["mac"].get<std::string>())
                                    : std::nullopt;
-            if (named != options.mac) {
-                std::cerr << "ktr-cli: " << options.file << " 中的 mac 不是设备 "
-                          << Mac(options.mac) << '\n';
-                return std::nullopt;
-            }
+            if (named != options.mac)
+                return Fail(options.file + " 中的 mac 不是设备 " + Mac(options.mac));
             object.erase("mac");
         }
         auto fromFile = AssignmentsFromJson(object);
-        if (!fromFile) {
-            std::cerr << "ktr-cli: " << options.file << ": " << fromFile.error() << '\n';
-            return std::nullopt;
-        }
+        if (!fromFile)
+            return Fail(options.file + ": " + fromFile.error());
         assignments = fromFile.value();
     }
     for (const std::string &text : options.assignments) {
         const auto a = ParseAssignment(text);
-        if (!a) {
-            std::cerr << "ktr-cli: 应为 字段=值: " << text << '\n';
-            return std::nullopt;
-        }
+        if (!a)
+            return Fail("应为 字段=值: " + text);
         assignments.push_back(*a);
     }
-    if (assignments.empty()) {
-        std::cerr << "ktr-cli: 没有要设置的字段\n";
-        return std::nullopt;
-    }
-    if (const auto refusal = CheckAssignments(assignments)) {
-        std::cerr << "ktr-cli: " << refusal->text << '\n';
-        return std::nullopt;
-    }
+    if (assignments.empty())
+        return Fail(std::string("没有要设置的字段"));
+    if (const auto refusal = CheckAssignments(assignments))
+        return Fail(refusal->text);
     return assignments;
 }
 
@@ -142,8 +130,8 @@ int WithExchange(const GlobalOptions &global, const std::function<int(Exchange &
 {
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
+    if (const auto opened = OpenSession(session, global); !opened)
+        return opened.error();
     Exchange exchange(session);
     return steps(exchange);
 }
@@ -154,8 +142,10 @@ int ShowSettings(const GlobalOptions &global, const MacAddress &mac,
 {
     return WithExchange(global, [&](Exchange &exchange) {
         const auto settings = ReadSettings(exchange, mac);
-        if (!settings)
+        if (!settings) {
+            std::cerr << "ktr-cli: " << settings.error() << '\n';
             return int{kExitNoAnswer};
+        }
         show(*settings);
         return int{kExitOk};
     });
@@ -174,26 +164,27 @@ int RestartingCommand(const GlobalOptions &global, const MacAddress &mac, Restar
         // The record before the write is what the check compares the device's answers with.
         const std::optional<NetworkBlock> before = ReadNetwork(exchange, mac);
         if (!before) {
-            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入\n";
+            std::cerr << "ktr-cli: 设备 " << Mac(mac) << " 没有应答, 没有写入: " << kNoAnswerAdvice
+                      << '\n';
             return int{kExitNoAnswer};
         }
         if (check) {
             if (const int code = check(exchange); code != kExitOk)
                 return code;
         }
-        const CheckedWrite checked =
+        const std::optional<CheckedWrite> checked =
             WriteAndVerify(exchange, {kind, mac, readMac, request, *before, before});
-        if (!checked.sent) {
+        if (!checked) {
             std::cerr << "ktr-cli: 没有可用的网络接口, 命令没有发出\n";
             return int{kExitNetwork};
         }
-        const VerificationResult &result = checked.result;
+        const VerificationResult &result = checked->result;
         if (result.outcome == WriteOutcome::TookEffect) {
             std::cout << done << ", 设备已重新上线, IP "
                       << FormatDottedAddress(result.read->address(AddressField::StaticIp)) << '\n';
             return int{kExitOk};
         }
-        for (const std::string &line : checked.lines)
+        for (const std::string &line : checked->lines)
             std::cerr << "ktr-cli: " << line << '\n';
         return int{result.outcome == WriteOutcome::DidNotComeBack ? kExitNoAnswer : kExitFailed};
     });
@@ -238,8 +229,10 @@ int RunExport(const GlobalOptions &global, const DeviceOptions &options)
 int RunSet(const GlobalOptions &global, const SetOptions &options)
 {
     const auto assignments = CollectAssignments(options);
-    if (!assignments)
+    if (!assignments) {
+        std::cerr << "ktr-cli: " << assignments.error() << '\n';
         return kExitUsage;
+    }
     return WithExchange(global, [&](Exchange &exchange) {
         const DeviceResult result = Configure(exchange, options.mac, *assignments, options.dryRun);
         PrintResult(result);

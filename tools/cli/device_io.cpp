@@ -6,7 +6,7 @@
 namespace ktr::cli {
 namespace {
 
-std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
+[[nodiscard]] std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
 {
     if (!reply)
         return std::nullopt;
@@ -14,7 +14,7 @@ std::optional<NetworkBlock> NetworkBlockOf(const std::optional<Bytes> &reply)
     return NetworkBlock(d.payload.first<kNetworkBlockSize>());
 }
 
-std::optional<DeviceBlock> DeviceBlockOf(const std::optional<Bytes> &reply)
+[[nodiscard]] std::optional<DeviceBlock> DeviceBlockOf(const std::optional<Bytes> &reply)
 {
     if (!reply)
         return std::nullopt;
@@ -70,13 +70,12 @@ bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &b
         .has_value();
 }
 
-CheckedWrite WriteAndVerify(Exchange &exchange, const RestartingRequest &write)
+std::optional<CheckedWrite> WriteAndVerify(Exchange &exchange, const RestartingRequest &write)
 {
     CheckedWrite checked;
     const SteadyTime sentAt = Clock::now();
     if (!exchange.send(write.request))
-        return checked;
-    checked.sent = true;
+        return std::nullopt;
     WriteVerification verification(write.kind, write.sentTo, write.readMac, write.written,
                                    write.before, sentAt);
     for (;;) {

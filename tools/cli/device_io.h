@@ -14,8 +14,8 @@
 namespace ktr::cli {
 
 // nullopt when the device did not answer (after the retry).
-std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac);
-std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac);
+[[nodiscard]] std::optional<NetworkBlock> ReadNetwork(Exchange &exchange, const MacAddress &mac);
+[[nodiscard]] std::optional<DeviceBlock> ReadDevice(Exchange &exchange, const MacAddress &mac);
 
 struct Records
 {
@@ -23,10 +23,11 @@ struct Records
     std::optional<DeviceBlock> device;
 };
 // The records asked for, read at the same time; a record not asked for stays nullopt.
-Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network, bool device);
+[[nodiscard]] Records ReadRecords(Exchange &exchange, const MacAddress &mac, bool network,
+                                  bool device);
 
 // Sends the device record; true when the device acknowledged it.
-bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block);
+[[nodiscard]] bool WriteDevice(Exchange &exchange, const MacAddress &mac, const DeviceBlock &block);
 
 // A write that restarts the device: where it goes, what it sends, and what the device held.
 struct RestartingRequest
@@ -42,13 +43,14 @@ struct RestartingRequest
 // What a checked write came to.
 struct CheckedWrite
 {
-    bool sent = false; // false: the write went out on no interface, nothing was checked
     VerificationResult result;
     std::vector<std::string> lines; // the verdict, as the window says it
 };
 
-// Sends the write and reads the device back, as the window's check does, until a verdict.
-CheckedWrite WriteAndVerify(Exchange &exchange, const RestartingRequest &write);
+// Sends the write and reads the device back, as the window's check does, until a verdict;
+// nullopt when the write went out on no interface, so that nothing could be checked.
+[[nodiscard]] std::optional<CheckedWrite> WriteAndVerify(Exchange &exchange,
+                                                         const RestartingRequest &write);
 
 // The frames of the writes, as they would be sent.
 Bytes NetworkWriteFrame(const MacAddress &mac, const NetworkBlock &block);

@@ -27,12 +27,12 @@ public:
 
     // Registers the request and waits: the reply it awaits (the whole datagram), or nullopt
     // when its last attempt went unanswered or it went out on no interface.
-    std::optional<Bytes> await(PendingRequest request);
+    [[nodiscard]] std::optional<Bytes> await(PendingRequest request);
     // Several requests at once (each awaiting something else), their answers in their order.
-    std::vector<std::optional<Bytes>> awaitAll(std::vector<PendingRequest> requests);
+    [[nodiscard]] std::vector<std::optional<Bytes>> awaitAll(std::vector<PendingRequest> requests);
 
     // Sends a request that gets no answer. False when it went out on no interface.
-    bool send(ByteView request);
+    [[nodiscard]] bool send(ByteView request);
 
     // Replies that answered nothing waited for (another device's, a late duplicate, ...).
     std::size_t ignoredReplies() const;

@@ -25,7 +25,7 @@ constexpr std::uint32_t kCommonMask = 0xFFFFFF00;
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;
 
-std::optional<Range> ParseRange(const std::string &text)
+[[nodiscard]] std::optional<Range> ParseRange(const std::string &text)
 {
     const std::size_t dash = text.find('-');
     if (dash == std::string::npos)
@@ -62,7 +62,7 @@ const Assignment *OwnStaticIp(const std::vector<Assignment> &assignments)
 
 // The subnet mask the plan gives the device; nullopt when it keeps its own (or the plan's text
 // is no mask, which the write refuses).
-std::optional<std::uint32_t> PlannedMask(const std::vector<Assignment> &assignments)
+[[nodiscard]] std::optional<std::uint32_t> PlannedMask(const std::vector<Assignment> &assignments)
 {
     const Assignment *mask = Assigned(assignments, kSubnetMaskKey);
     return mask != nullptr ? ParseIpv4(mask->value) : std::nullopt;

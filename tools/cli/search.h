@@ -34,8 +34,8 @@ using StopWaiting = std::function<bool()>;
 // Broadcasts one search request and collects the replies until the wait is over, or until
 // `stop` says so (asked at least every 50 ms); nullopt when the request went out on no
 // interface.
-std::optional<std::vector<FoundDevice>> Search(Session &session, std::chrono::milliseconds wait,
-                                               const StopWaiting &stop = {});
+[[nodiscard]] std::optional<std::vector<FoundDevice>>
+Search(Session &session, std::chrono::milliseconds wait, const StopWaiting &stop = {});
 
 struct AgreedSearch
 {
@@ -50,7 +50,7 @@ using SearchOnce = std::function<std::optional<std::vector<FoundDevice>>()>;
 // search can miss devices whose replies were lost, and settings for every device found must not
 // be worked out from a partial list. No further search starts once `stop` says so. nullopt when
 // a search went out on no interface.
-std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
-                                              const StopWaiting &stop = {});
+[[nodiscard]] std::optional<AgreedSearch> SearchUntilAgreed(const SearchOnce &search, int limit,
+                                                            const StopWaiting &stop = {});
 
 } // namespace ktr::cli

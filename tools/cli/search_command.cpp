@@ -3,26 +3,28 @@
 #include <iostream>
 
 #include "ops/search_reply.h"
+#include "tools/cli/advice.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/exit_codes.h"
 #include "tools/cli/search_report.h"
 
 namespace ktr::cli {
 
-bool OpenSession(Session &session, const GlobalOptions &global)
+Status<int> OpenSession(Session &session, const GlobalOptions &global)
 {
-    const std::string failure = session.open(global.interfaceAddress);
-    if (!failure.empty())
-        std::cerr << "ktr-cli: " << failure << '\n';
-    return failure.empty();
+    const auto opened = session.open(global.interfaceAddress);
+    if (opened)
+        return Ok();
+    std::cerr << "ktr-cli: " << opened.error() << '\n';
+    return Fail(int{kExitNetwork});
 }
 
 int RunSearch(const GlobalOptions &global, const SearchOptions &options)
 {
     FrameTrace trace(global.trace ? stderr : nullptr);
     Session session(trace);
-    if (!OpenSession(session, global))
-        return kExitNetwork;
+    if (const auto opened = OpenSession(session, global); !opened)
+        return opened.error();
     const auto found = Search(session, options.wait);
     if (!found) {
         std::cerr << "ktr-cli: 搜索请求没有发出\n";
@@ -37,7 +39,7 @@ int RunSearch(const GlobalOptions &global, const SearchOptions &options)
     if (dropped > 0)
         std::cerr << "ktr-cli: " << DroppedRepliesText(dropped) << '\n';
     if (found->empty()) {
-        std::cerr << "ktr-cli: 没有搜索到设备\n";
+        std::cerr << "ktr-cli: " << kNothingFoundText << '\n';
         return kExitNotFound;
     }
     std::cerr << "搜索到 " << found->size() << " 台设备\n";

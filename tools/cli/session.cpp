@@ -36,25 +36,25 @@ Session::~Session()
         ReleaseNetworkStack();
 }
 
-std::string Session::open(std::optional<std::uint32_t> interfaceAddress)
+Status<std::string> Session::open(std::optional<std::uint32_t> interfaceAddress)
 {
     FailureLog failures;
     if (const int error = StartNetworkStack())
-        return FailureMessage(NetFailure::StackStartup, error);
+        return Fail(FailureMessage(NetFailure::StackStartup, error));
     stackStarted_ = true;
 
     std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
     if (interfaceAddress) {
         if (std::find(addresses.begin(), addresses.end(), *interfaceAddress) == addresses.end())
-            return "本机没有地址 " + FormatDottedAddress(*interfaceAddress);
+            return Fail("本机没有地址 " + FormatDottedAddress(*interfaceAddress));
         addresses = {*interfaceAddress};
     }
     if (addresses.empty())
-        return "本机没有可用的网络接口, 无法发送";
+        return Fail(std::string("本机没有可用的网络接口, 无法发送"));
 
     receiveSocket_ = OpenReceiveSocket(failures.reporter());
     if (failures.count > 0 || !receiveSocket_.isValid())
-        return failures.text;
+        return Fail(failures.text);
     EnableArrivalAddress(receiveSocket_.handle());
     endpoints_.refresh(addresses, failures.reporter());
     for (int i = 0; i < kEndpointSlots; ++i) {
@@ -65,8 +65,8 @@ std::string Session::open(std::optional<std::uint32_t> interfaceAddress)
         }
     }
     if (interfaces_.empty())
-        return failures.text.empty() ? "没有可用的发送端口" : failures.text;
-    return {};
+        return Fail(failures.text.empty() ? std::string("没有可用的发送端口") : failures.text);
+    return Ok();
 }
 
 bool Session::send(ByteView request)

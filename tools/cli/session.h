@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/result.h"
 #include "link/drop_tally.h"
 #include "link/endpoints.h"
 #include "link/frame.h"
@@ -41,17 +42,18 @@ public:
 
     // Starts the network stack and opens the sockets: the receive socket on 0.0.0.0:1901 and a
     // sending endpoint on each local IPv4 address, or only on the one given, which must be one
-    // of them. Returns an empty text or what failed, for the user.
-    std::string open(std::optional<std::uint32_t> interfaceAddress = std::nullopt);
+    // of them. The failure says what failed, for the user.
+    [[nodiscard]] Status<std::string>
+    open(std::optional<std::uint32_t> interfaceAddress = std::nullopt);
 
     // The local addresses with an open endpoint, in interface order.
     const std::vector<std::uint32_t> &interfaces() const { return interfaces_; }
 
     // Broadcasts the request through every open endpoint. False when it went out on none.
-    bool send(ByteView request);
+    [[nodiscard]] bool send(ByteView request);
 
     // The next reply (start byte 0x55) received before the deadline; nullopt once it passed.
-    std::optional<Reply> receive(Clock::time_point deadline);
+    [[nodiscard]] std::optional<Reply> receive(Clock::time_point deadline);
 
     // The datagrams the system reported dropping (a full receive queue) on the receive socket
     // and every endpoint socket since open: replies that never reached the tool.

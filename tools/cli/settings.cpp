@@ -16,21 +16,36 @@ template <typename Form>
 void SetFieldValue(const FormField<Form> &field, Form &form, const std::string &value)
 {
     const FieldRef ref = field.access(form);
-    if (field.isChoice()) {
-        const auto it = std::find(field.items.begin(), field.items.end(), value);
-        *std::get<int *>(ref) =
-            it == field.items.end() ? kNoSelection : static_cast<int>(it - field.items.begin());
-    } else {
+    if (field.isChoice())
+        *std::get<int *>(ref) = ChoiceIndex(field.items, value).value_or(kNoSelection);
+    else
         *std::get<std::string *>(ref) = value;
-    }
 }
 
-// A field checked on its own, in an otherwise valid form.
+// "校验位：应为 NONE、ODD、EVEN 之一".
+std::string ItemsRefusal(std::string_view label, std::span<const std::string_view> items)
+{
+    std::string text = std::string(label) + "：应为 ";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : "、") + std::string(items[i]);
+    return text + " 之一";
+}
+
+// A field checked on its own, in an otherwise valid form. A list field's refusal names its
+// items, and a terminal address gets one refusal whether its length or its characters are wrong.
 template <typename Form>
-std::optional<Refusal> CheckAlone(const FormField<Form> &field, Form form, const std::string &value)
+[[nodiscard]] std::optional<Refusal> CheckAlone(const FormField<Form> &field, Form form,
+                                                const std::string &value)
 {
     SetFieldValue(field, form, value);
-    return CheckField(field, form);
+    std::optional<Refusal> refusal = CheckField(field, form);
+    if (!refusal)
+        return std::nullopt;
+    if (field.isChoice())
+        refusal->text = ItemsRefusal(field.label, field.items);
+    else if (field.kind == FieldKind::TerminalAddress)
+        refusal = RefuseField(field.key, field.label, AcceptedForm(field.kind));
+    return refusal;
 }
 
 template <typename Form>
@@ -59,6 +74,29 @@ void AddJson(const std::vector<FormField<Form>> &fields, const Form &form,
 }
 
 } // namespace
+
+std::optional<int> ChoiceIndex(std::span<const std::string_view> items, std::string_view value)
+{
+    const auto lower = [](std::string_view text) {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+        return out;
+    };
+    const auto exact = std::find(items.begin(), items.end(), value);
+    if (exact != items.end())
+        return static_cast<int>(exact - items.begin());
+    const std::string wanted = lower(value);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string item = lower(items[i]);
+        const std::size_t slash = item.find('/');
+        if (wanted == item || (slash != std::string::npos && (wanted == item.substr(0, slash) ||
+                                                              wanted == item.substr(slash + 1))))
+            return static_cast<int>(i);
+    }
+    return std::nullopt;
+}
 
 template <typename Form>
 std::string FieldValue(const FormField<Form> &field, const Form &form)

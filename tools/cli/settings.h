@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,14 @@ struct Assignment
     std::string value;
 };
 
+// The item a list field's value names: its text as the page shows it, or without regard to the
+// case of ASCII letters ("odd" for ODD); an item written "A/B" is also named by either part
+// ("dhcp" for DHCP/autoIP). nullopt when it names none.
+[[nodiscard]] std::optional<int> ChoiceIndex(std::span<const std::string_view> items,
+                                             std::string_view value);
+
 // "static_ip=10.0.0.5": the text up to the first '=' is the key. nullopt without '='.
-std::optional<Assignment> ParseAssignment(const std::string &text);
+[[nodiscard]] std::optional<Assignment> ParseAssignment(const std::string &text);
 // Every member of a JSON object: strings as they are, numbers in decimal. An error names the
 // member whose value is neither.
 [[nodiscard]] Result<std::vector<Assignment>, std::string>

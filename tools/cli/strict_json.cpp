@@ -68,17 +68,36 @@ private:
 
 } // namespace
 
+TextPosition PositionAt(std::string_view text, std::size_t offset)
+{
+    TextPosition at;
+    const std::string_view before = text.substr(0, std::min(offset, text.size()));
+    for (char c : before) {
+        if (c == '\n') {
+            ++at.line;
+            at.column = 1;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++at.column; // a UTF-8 character counts once, at its first byte
+        }
+    }
+    return at;
+}
+
 Result<ordered_json, std::string> ParseStrictJson(std::string_view text)
 {
     DuplicateKeyFinder finder;
-    ordered_json json = ordered_json::parse(
-        text,
-        [&finder](int, ordered_json::parse_event_t event, ordered_json &parsed) {
-            return finder.onEvent(event, parsed);
-        },
-        false);
-    if (json.is_discarded())
-        return Fail(std::string("不是有效的JSON"));
+    ordered_json json;
+    try {
+        json = ordered_json::parse(
+            text, [&finder](int, ordered_json::parse_event_t event, ordered_json &parsed) {
+                return finder.onEvent(event, parsed);
+            });
+    } catch (const ordered_json::parse_error &e) {
+        // The parser counts the byte it stopped at from 1; the place is the character there.
+        const TextPosition at = PositionAt(text, e.byte > 0 ? e.byte - 1 : 0);
+        return Fail("不是有效的JSON: 第 " + std::to_string(at.line) + " 行第 " +
+                    std::to_string(at.column) + " 列有错");
+    }
     if (finder.duplicate())
         return Fail("键 " + *finder.duplicate() + " 出现了两次");
     return json;

@@ -14,6 +14,10 @@
 #include "tools/sim/sim_socket.h"
 #include "tools/sim/stop_signal.h"
 
+#ifndef KTR_VERSION
+#define KTR_VERSION "0"
+#endif
+
 namespace {
 
 // A reply waiting for its time, with where it goes.
@@ -107,6 +111,10 @@ int main(int argc, char **argv)
     if (!parsed.options) {
         std::fprintf(stderr, "ktr-sim: %s (see ktr-sim --help)\n", parsed.error.c_str());
         return 2;
+    }
+    if (parsed.options->version) {
+        std::puts("ktr-sim " KTR_VERSION);
+        return 0;
     }
     if (parsed.options->help) {
         std::fputs(ktr::SimHelpText().c_str(), stdout);

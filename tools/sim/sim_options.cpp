@@ -95,6 +95,10 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
             o.help = true;
             continue;
         }
+        if (arg == "--version") {
+            o.version = true;
+            continue;
+        }
         if (arg == "--unicast") {
             f.unicast = DeviceSet::all();
             continue;
@@ -186,6 +190,7 @@ otherwise the device's own IP. A factory reset keeps the MAC.
 Output:
   --quiet              instead of the lines per request, one line per busy spell:
                        "summary: R requests, S replies sent[, F not sent]"
+  --version            the version
   -h, --help           this text
 )";
 }

@@ -16,6 +16,7 @@ struct SimOptions
     FleetOptions fleet;
     bool quiet = false; // a summary of each busy spell instead of a line per device and request
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedSimOptions

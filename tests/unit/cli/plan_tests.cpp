@@ -336,8 +336,13 @@ TEST(StrictJsonTest, KeysTwiceInOneObjectOnly)
         {R"({"a": 1, "a": 1})", "键 a 出现了两次"},
         {R"({"a": {"b": {"c": 1, "d": 2, "c": 3}}})", "键 a.b.c 出现了两次"},
         {R"({"a": [{"x": 1}, {"y": 2, "y": 2}]})", "键 a.y 出现了两次"},
-        {R"({"a": 1,})", "不是有效的JSON"},
-        {R"({"a": 1} {"a": 1})", "不是有效的JSON"},
+        // Where it stops being JSON: the character the parser could not take.
+        {R"({"a": 1,})", "不是有效的JSON: 第 1 行第 9 列有错"},
+        {R"({"a": 1} {"a": 1})", "不是有效的JSON: 第 1 行第 10 列有错"},
+        {"{\n  \"名称\": \"温度\",\n  \"b\": tru\n}", "不是有效的JSON: 第 3 行第 11 列有错"},
+        {"{\n  \"名称\": 温度\n}", "不是有效的JSON: 第 2 行第 9 列有错"}, // characters, not bytes
+        {"{\"a\": 1", "不是有效的JSON: 第 1 行第 8 列有错"},
+        {"", "不是有效的JSON: 第 1 行第 1 列有错"},
     };
     for (const auto &[text, error] : rows) {
         const auto json = ParseStrictJson(text);

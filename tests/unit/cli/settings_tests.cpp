@@ -82,6 +82,42 @@ TEST(SettingsTest, EachValueIsCheckedOnItsOwnBeforeAnythingIsSent)
                                    {"server8_target_address", "服务器.example"}}));
 }
 
+TEST(SettingsTest, ListItemsMatchWithoutRegardToCaseAndARefusalNamesThem)
+{
+    EXPECT_EQ(ChoiceIndex(kParityItems, "odd"), 1);
+    EXPECT_EQ(ChoiceIndex(kParityItems, "Even"), 2);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "dhcp"), kIpModeDhcp);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "AutoIP"), kIpModeDhcp);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "dhcp/autoip"), kIpModeDhcp);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "staticip"), 0);
+    EXPECT_EQ(ChoiceIndex(kIpModeItems, "static"), std::nullopt);
+    EXPECT_EQ(ChoiceIndex(kParityItems, "od"), std::nullopt);
+    EXPECT_EQ(ChoiceIndex(kWorkModeItems, "modbus温湿度传感器"), 1);
+
+    EXPECT_FALSE(CheckAssignments({{"parity", "odd"}, {"ip_mode", "dhcp"}}));
+    DeviceSettings settings = Sample();
+    Overlay(settings, {{"parity", "none"}, {"ip_mode", "DHCP"}});
+    EXPECT_EQ(settings.device.parity, 0);
+    EXPECT_EQ(settings.network.ipMode, kIpModeDhcp);
+
+    const std::vector<std::pair<Assignment, std::string>> refused{
+        {{"parity", "X"}, "校验位：应为 NONE、ODD、EVEN 之一"},
+        {{"ip_mode", "static"}, "IP获取方式：应为 StaticIP、DHCP/autoIP 之一"},
+        {{"work_mode", "探头"},
+         "工作模式：应为 温湿度探头、Modbus温湿度传感器、0-5V温湿度变送器、0-10V温湿度变送器、"
+         "0-10mA温湿度变送器、4-20mA温湿度变送器 之一"},
+        // A terminal address too short, too long or with other characters: one message.
+        {{"terminal_address", "123"}, "终端地址：应为8位十六进制数字(0-9、A-F)"},
+        {{"terminal_address", "123456789"}, "终端地址：应为8位十六进制数字(0-9、A-F)"},
+        {{"terminal_address", "1234567G"}, "终端地址：应为8位十六进制数字(0-9、A-F)"},
+    };
+    for (const auto &[assignment, text] : refused) {
+        const auto refusal = CheckAssignments({assignment});
+        ASSERT_TRUE(refusal) << assignment.value;
+        EXPECT_EQ(refusal->text, text);
+    }
+}
+
 TEST(SettingsTest, OverlayChangesOnlyTheNamedFieldsAndTheComparisonNamesThem)
 {
     const DeviceSettings before = Sample();

@@ -49,6 +49,56 @@ TEST_F(Dispatch, ThreeAnswersGiveThreeRowsNewestOnTopAndThreeLines)
     EXPECT_EQ(h.shell.area(), "搜索...\r\n搜索到设备\r\n搜索到设备\r\n搜索到设备\r\n");
 }
 
+// Once the replies of a search are over - 1.5 s after the request and 0.5 s after the last reply -
+// one line says how many devices answered; a device answering twice counts once.
+TEST_F(Dispatch, OneSummaryLineOnceTheRepliesAreOver)
+{
+    using namespace std::chrono_literals;
+    const auto tickAt = [this](std::chrono::milliseconds sinceSearch, SteadyTime searched) {
+        h.now = searched + sinceSearch;
+        OnTick(h.ui);
+    };
+    const SteadyTime searched = h.now;
+    OnSearch(h.ui);
+    for (std::uint8_t last : {0xA6, 0xA7, 0xA6}) {
+        h.now += 400ms;
+        OnDatagram(h.ui, SearchReply(last));
+    }
+    const std::string replies = "搜索...\r\n搜索到设备\r\n搜索到设备\r\n搜索到设备\r\n";
+    tickAt(1000ms, searched);
+    EXPECT_EQ(h.shell.area(), replies);
+    tickAt(1500ms, searched); // the last reply came at 1.2 s
+    EXPECT_EQ(h.shell.area(), replies);
+    tickAt(1700ms, searched);
+    EXPECT_EQ(h.shell.area(), replies + "搜索完成，共搜索到2台设备\r\n");
+    tickAt(5000ms, searched);
+    EXPECT_EQ(h.shell.area(), replies + "搜索完成，共搜索到2台设备\r\n") << "said once";
+
+    // A late reply still gets its line and its row, after the summary.
+    OnDatagram(h.ui, SearchReply(0xA8));
+    EXPECT_EQ(h.list.rows.size(), 4u);
+    EXPECT_EQ(h.shell.area(), replies + "搜索完成，共搜索到2台设备\r\n搜索到设备\r\n");
+
+    // A search nobody answers says what to check.
+    const SteadyTime again = h.now;
+    OnSearch(h.ui);
+    tickAt(1499ms, again);
+    EXPECT_EQ(h.shell.area(), "搜索...\r\n");
+    tickAt(1500ms, again);
+    EXPECT_EQ(h.shell.area(),
+              "搜索...\r\n搜索完成，没有搜索到设备：请检查设备是否通电、网线是否连接，"
+              "以及防火墙是否允许UDP 1901端口\r\n");
+
+    // A search that went out nowhere says so, and nothing more.
+    h.shell.openEndpoints = 0;
+    const SteadyTime unsent = h.now;
+    OnSearch(h.ui);
+    const std::string nothingSent = h.shell.area();
+    tickAt(3000ms, unsent);
+    EXPECT_EQ(h.shell.area(), nothingSent);
+    EXPECT_EQ(nothingSent.find("搜索完成"), std::string::npos);
+}
+
 TEST_F(Dispatch, SearchAnswerOfExactlyTwentyBytesIsShown)
 {
     const Bytes reply = SearchReply(0x09);

@@ -88,6 +88,21 @@ TEST_F(NetworkCommands, DoubleClickSelectsTheRowsDeviceAndAsksForItsRecord)
 
     read();
     EXPECT_EQ(h.shell.area(), "读取参数...\r\n读取网络参数成功！\r\n");
+    EXPECT_EQ(page().source, "000EEB123456 (192.168.0.166)");
+}
+
+TEST_F(NetworkCommands, ThePageNamesTheDeviceItsValuesCameFrom)
+{
+    EXPECT_EQ(page().source, "") << "nothing read yet";
+    read();
+    EXPECT_EQ(page().source, "000EEB123456") << "a device without a row in the list";
+    h.list.rows = {{"10.0.0.7", "QX-HT-LAN", "000EEB123456", "288"}};
+    read();
+    EXPECT_EQ(page().source, "000EEB123456 (10.0.0.7)");
+    // A reply nobody waits for shows nothing and names nothing.
+    page().source.clear();
+    OnDatagram(h.ui, NetworkReply(DeviceRecord()));
+    EXPECT_EQ(page().source, "");
 }
 
 TEST_F(NetworkCommands, DoubleClickWithoutSelectionDoesNothing)

@@ -64,9 +64,11 @@ public:
         ++enables;
         addressesEnabled = enabled;
     }
+    void showSource(std::string_view device) override { source = std::string(device); }
 
     bool addressesEnabled = true;
     int enables = 0;
+    std::string source; // the device the page says its values came from
 };
 
 class FakeDevicePage : public FakeFormView<DeviceForm, DeviceView>

@@ -70,8 +70,18 @@ TEST(SimOptions, HelpNamesEveryOption)
     for (const char *option :
          {"--devices", "--ip", "--mac", "--firmware", "--restart-ms", "--unicast ",
           "--unicast-every", "--unicast-devices", "--drop", "--delay ", "--delay-ms", "--duplicate",
-          "--bad-crc", "--short-reply", "--wrong-mac", "--ignore-writes", "--quiet", "--help"})
+          "--bad-crc", "--short-reply", "--wrong-mac", "--ignore-writes", "--quiet", "--version",
+          "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(SimOptions, VersionIsAskedForWithoutOtherEffect)
+{
+    const auto parsed = Parse({"--devices", "3", "--version"});
+    ASSERT_TRUE(parsed.options);
+    EXPECT_TRUE(parsed.options->version);
+    EXPECT_FALSE(parsed.options->help);
+    EXPECT_FALSE(Parse({}).options->version);
 }
 
 struct BadCommandLine
