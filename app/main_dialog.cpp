@@ -241,8 +241,8 @@ DevicePage *MainDialog::devicePage()
 
 void MainDialog::startNetwork()
 {
-    if (const int error = StartNetworkStack(); error != 0) {
-        reportFailure(NetFailure::StackStartup, error);
+    if (const OsStatus started = StartNetworkStack(); !started) {
+        reportFailure(NetFailure::StackStartup, started.error().code);
     }
     networkStackHeld_ = true;
     receiveSocket_ = OpenReceiveSocket(reporter_);

@@ -5,6 +5,7 @@
 // dropped by forgetting to look.
 #pragma once
 
+#include <concepts>
 #include <utility>
 #include <variant>
 
@@ -28,7 +29,10 @@ struct Success
 {
 };
 
-inline constexpr Success Ok() { return {}; }
+inline constexpr Success Ok()
+{
+    return {};
+}
 
 template <typename T, typename E>
 class [[nodiscard]] Result
@@ -38,8 +42,10 @@ public:
         : state_(std::in_place_index<0>, std::move(value))
     {
     }
-    Result(Failure<E> failure)
-        : state_(std::in_place_index<1>, std::move(failure.error))
+    // Any failure whose reason makes an E, so that Fail("text") serves a std::string error.
+    template <typename U>
+    requires std::constructible_from<E, U> Result(Failure<U> failure)
+        : state_(std::in_place_index<1>, E(std::move(failure.error)))
     {
     }
 
@@ -61,7 +67,8 @@ class [[nodiscard]] Result<void, E>
 {
 public:
     Result(Success) {}
-    Result(Failure<E> failure)
+    template <typename U>
+    requires std::constructible_from<E, U> Result(Failure<U> failure)
         : failed_(true)
         , error_(std::move(failure.error))
     {
