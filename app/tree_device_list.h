@@ -4,6 +4,7 @@
 #include "ops/ports.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTreeWidget;
@@ -23,7 +24,7 @@ public:
     void insertRowAtTop(const DeviceRow &row) override;
     void deleteAllRows() override;
     int rowCount() const override;
-    int selectedRow() const override;
+    std::optional<int> selectedRow() const override;
     // "" for a row or column that does not exist.
     std::string cellText(int row, int column) const override;
 

@@ -216,7 +216,7 @@ bool QuMenu::AppendItem(const QString &text, std::uint32_t flags, std::uintptr_t
         ImageList temporary(iconWidth_, iconHeight_);
         if (temporary.AddMasked(toolbar->strip, useBitmapMaskColour_
                                                     ? bitmapMaskColour_
-                                                    : GetSysColor(SysColor::BtnFace).rgb()) >= 0)
+                                                    : GetSysColor(SysColor::BtnFace).rgb()))
             record->sharedImageIndex =
                 AddSharedImage(temporary, index, static_cast<std::uint32_t>(command));
     }
@@ -528,19 +528,20 @@ bool QuMenu::AddBitmap(ImageList &list, int resourceId)
     if (iconImages_) {
         // The identifier names an icon resource.
         const QImage icon = LoadIconResource(resourceId, QSize(list.width(), list.height()));
-        return list.Add(icon) >= 0;
+        return list.Add(icon).has_value();
     }
     const QImage bitmap(QStringLiteral(":/bitmaps/%1.png").arg(resourceId));
     if (bitmap.isNull())
         return false;
     const QRgb mask =
         useBitmapMaskColour_ ? bitmapMaskColour_ : GetSysColor(SysColor::BtnFace).rgb();
-    if (list.AddMasked(bitmap, mask) < 0)
+    if (!list.AddMasked(bitmap, mask))
         return false;
     if (wideFlat()) {
+        // Copies of a picture the list holds: neither is null.
         const QImage first = PictureToBitmap(list, 0, list.width(), list.height());
-        list.Add(FadedCopy(first));
-        list.Add(ShadowCopy(first));
+        (void)list.Add(FadedCopy(first));
+        (void)list.Add(ShadowCopy(first));
     }
     return true;
 }
@@ -571,12 +572,14 @@ int QuMenu::AddSharedImage(const ImageList &source, int index, std::uint32_t com
         }
         return existing;
     }
-    const int added = g.sharedImages->Add(picture);
+    // The picture is not null (checked above), nor are its copies: each of them is added.
+    const int added = g.sharedImages->count();
+    (void)g.sharedImages->Add(picture);
     g.sharedCommands.push_back(command);
     if (copies) {
-        g.sharedImages->Add(faded);
+        (void)g.sharedImages->Add(faded);
         g.sharedCommands.push_back(command);
-        g.sharedImages->Add(shadow);
+        (void)g.sharedImages->Add(shadow);
         g.sharedCommands.push_back(command);
     }
     return added;
