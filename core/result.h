@@ -3,6 +3,20 @@
 // Result<T, E> carries a T or an E; Result<void, E> (also spelled Status<E>) carries nothing or
 // an E, for operations that only succeed or fail. Both are [[nodiscard]]: a failure is never
 // dropped by forgetting to look.
+//
+// Which shape a fallible function returns (each declaration marked [[nodiscard]]):
+//
+//   shape              when                                   example
+//   Result<T, E>       a value, or the reason there is none   CheckNetworkForm(form)
+//                                                             -> Result<NetworkValues, Refusal>
+//   Status<E>          nothing to give back, but may fail     UdpSocket::bind(address, port)
+//                      with a reason                          -> Status<OsError> (OsStatus)
+//   std::optional<T>   a value, or none where the absence     ParseMacDashed(text)
+//                      needs no reason                        -> std::optional<MacAddress>
+//
+// The socket layer's reason is OsError (core/os_error.h), which carries the system's error
+// number; the window and ktr-cli turn it into the product's texts. No int that is 0 or an error
+// number, no empty string that means success, no bool with an out-parameter, no -1 for "none".
 #pragma once
 
 #include <concepts>

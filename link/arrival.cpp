@@ -146,7 +146,9 @@ std::vector<std::size_t> WaitReadable(std::span<const SocketHandle> sockets,
         entries.push_back(PollEntry{s, kReadable, 0});
     const int timeoutMs = timeout.count() < 0 ? -1 : static_cast<int>(timeout.count());
     std::vector<std::size_t> readable;
-    if (entries.empty() || Poll(entries, timeoutMs) <= 0)
+    if (entries.empty())
+        return readable;
+    if (const Result<int, OsError> ready = Poll(entries, timeoutMs); !ready || *ready == 0)
         return readable;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].revents != 0)

@@ -28,14 +28,14 @@ namespace ktr {
 namespace {
 
 #ifdef _WIN32
-bool Interrupted()
+bool Interrupted(OsError)
 {
     return false;
 }
 #else
-bool Interrupted()
+bool Interrupted(OsError error)
 {
-    return errno == EINTR;
+    return error.code == EINTR;
 }
 #endif
 
@@ -287,8 +287,9 @@ void ReceiverThread::Impl::run()
 
         // After a delivery, poll waits only until the datagrams count as stopped.
         const bool awaitQuiet = (quiet || dropsGrew) && deliveredSinceQuiet;
-        const int polled = Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
-        if (polled == 0) {
+        const Result<int, OsError> polled =
+            Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
+        if (polled && *polled == 0) {
             deliveredSinceQuiet = false;
             std::vector<SocketHandle> sockets = SocketsOf(slots);
             if (readReceiveSocket)
@@ -303,8 +304,8 @@ void ReceiverThread::Impl::run()
             }
             continue;
         }
-        if (polled < 0) {
-            if (Interrupted())
+        if (!polled) {
+            if (Interrupted(polled.error()))
                 continue;
             // Out of resources: wait a little for them (or for stop) instead of spinning.
             std::unique_lock lock(mutex);

@@ -406,18 +406,17 @@ std::pair<QuMenu *, int> QuMenu::FindCommand(std::uint32_t command)
     return {nullptr, -1};
 }
 
-bool QuMenu::GetItemText(std::uint32_t id, QString &text, std::uint32_t flags)
+std::optional<QString> QuMenu::GetItemText(std::uint32_t id, std::uint32_t flags)
 {
     if (flags & kMfByPosition) {
         if (id >= items_.size())
-            return false;
-        text = items_[id]->text;
-        return true;
+            return std::nullopt;
+        return items_[id]->text;
     }
     const auto [menu, pos] = FindCommand(id);
     if (!menu)
-        return false;
-    return menu->GetItemText(static_cast<std::uint32_t>(pos), text, kMfByPosition);
+        return std::nullopt;
+    return menu->GetItemText(static_cast<std::uint32_t>(pos), kMfByPosition);
 }
 
 std::unique_ptr<MenuItemRecord>
