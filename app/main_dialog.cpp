@@ -246,12 +246,12 @@ void MainDialog::searchClicked()
 
 void MainDialog::deviceListDoubleClicked()
 {
-    const int row = listAdapter_->selectedRow();
+    const std::optional<int> row = listAdapter_->selectedRow();
     RunGuarded([this] { OnDblclkDeviceList(*ui_); });
-    if (row >= 0) {
-        listAdapter_->markTarget(row);
+    if (row) {
+        listAdapter_->markTarget(*row);
         targetMac_ = state_.SelectedDeviceMac;
-        targetAddress_ = list_->topLevelItem(row)->text(0);
+        targetAddress_ = list_->topLevelItem(*row)->text(0);
     }
 }
 

@@ -40,8 +40,8 @@ NetworkSession::~NetworkSession()
 
 void NetworkSession::start()
 {
-    if (const int error = StartNetworkStack(); error != 0)
-        report_(NetFailure::StackStartup, error);
+    if (const OsStatus started = StartNetworkStack(); !started)
+        report_(NetFailure::StackStartup, started.error().code);
     stackHeld_ = true;
     receiveSocket_ = OpenReceiveSocket(report_);
     if (!receiveSocket_.isValid())

@@ -71,13 +71,13 @@ int TreeDeviceList::rowCount() const
     return static_cast<int>(newRows_.size()) + list_.topLevelItemCount();
 }
 
-int TreeDeviceList::selectedRow() const
+std::optional<int> TreeDeviceList::selectedRow() const
 {
     // Only rows of the control can be selected; the new rows above them move them down.
     const QList<QTreeWidgetItem *> selected = list_.selectedItems();
-    return selected.isEmpty()
-               ? -1
-               : static_cast<int>(newRows_.size()) + list_.indexOfTopLevelItem(selected.first());
+    if (selected.isEmpty())
+        return std::nullopt;
+    return static_cast<int>(newRows_.size()) + list_.indexOfTopLevelItem(selected.first());
 }
 
 const QTreeWidgetItem *TreeDeviceList::item(int row) const

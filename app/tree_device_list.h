@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTreeWidget;
@@ -32,7 +33,7 @@ public:
     void insertRowAtTop(const DeviceRow &row) override;
     void deleteAllRows() override;
     int rowCount() const override;
-    int selectedRow() const override;
+    std::optional<int> selectedRow() const override;
     // "" for a row or column that does not exist.
     std::string cellText(int row, int column) const override;
 

@@ -131,8 +131,8 @@ int main(int argc, char **argv)
     std::signal(SIGINT, OnStopSignal);
     const std::vector<ktr::Bytes> replies = ReadyMadeReplies(options->devices);
     ktr::SimSocket socket;
-    if (const std::string failure = socket.open(ktr::kPort); !failure.empty()) {
-        std::fprintf(stderr, "ideal_replier: %s\n", failure.c_str());
+    if (const ktr::Status<std::string> opened = socket.open(ktr::kPort); !opened) {
+        std::fprintf(stderr, "ideal_replier: %s\n", opened.error().c_str());
         return 1;
     }
     std::printf("ready: %zu ready-made replies\n", replies.size());

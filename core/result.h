@@ -3,8 +3,23 @@
 // Result<T, E> carries a T or an E; Result<void, E> (also spelled Status<E>) carries nothing or
 // an E, for operations that only succeed or fail. Both are [[nodiscard]]: a failure is never
 // dropped by forgetting to look.
+//
+// Which shape a fallible function returns (each declaration marked [[nodiscard]]):
+//
+//   shape              when                                   example
+//   Result<T, E>       a value, or the reason there is none   CheckNetworkForm(form)
+//                                                             -> Result<NetworkValues, Refusal>
+//   Status<E>          nothing to give back, but may fail     UdpSocket::bind(address, port)
+//                      with a reason                          -> Status<OsError> (OsStatus)
+//   std::optional<T>   a value, or none where the absence     ParseMacDashed(text)
+//                      needs no reason                        -> std::optional<MacAddress>
+//
+// The socket layer's reason is OsError (core/os_error.h), which carries the system's error
+// number; the window and ktr-cli turn it into the product's texts. No int that is 0 or an error
+// number, no empty string that means success, no bool with an out-parameter, no -1 for "none".
 #pragma once
 
+#include <concepts>
 #include <utility>
 #include <variant>
 
@@ -28,7 +43,10 @@ struct Success
 {
 };
 
-inline constexpr Success Ok() { return {}; }
+inline constexpr Success Ok()
+{
+    return {};
+}
 
 template <typename T, typename E>
 class [[nodiscard]] Result
@@ -38,8 +56,10 @@ public:
         : state_(std::in_place_index<0>, std::move(value))
     {
     }
-    Result(Failure<E> failure)
-        : state_(std::in_place_index<1>, std::move(failure.error))
+    // Any failure whose reason makes an E, so that Fail("text") serves a std::string error.
+    template <typename U>
+    requires std::constructible_from<E, U> Result(Failure<U> failure)
+        : state_(std::in_place_index<1>, E(std::move(failure.error)))
     {
     }
 
@@ -61,7 +81,8 @@ class [[nodiscard]] Result<void, E>
 {
 public:
     Result(Success) {}
-    Result(Failure<E> failure)
+    template <typename U>
+    requires std::constructible_from<E, U> Result(Failure<U> failure)
         : failed_(true)
         , error_(std::move(failure.error))
     {

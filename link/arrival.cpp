@@ -10,7 +10,6 @@
 #include <mswsock.h>
 #else
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -59,29 +58,15 @@ LPFN_WSARECVMSG RecvMsgFunction(SocketHandle socket)
 }
 #endif
 
-// The status of a failed receive call, as ReceiveDatagram reports it.
-ReceiveStatus FailedStatus(int error)
-{
-#ifdef _WIN32
-    if (error == WSAEWOULDBLOCK)
-        return ReceiveStatus::NothingWaiting;
-    if (error == WSAEMSGSIZE)
-        return ReceiveStatus::Oversized;
-#else
-    if (error == EAGAIN || error == EWOULDBLOCK)
-        return ReceiveStatus::NothingWaiting;
-#endif
-    return ReceiveStatus::Failed;
-}
-
 } // namespace
 
-int EnableArrivalAddress(SocketHandle socket)
+OsStatus EnableArrivalAddress(SocketHandle socket)
 {
     const int on = 1;
-    const int result = ::setsockopt(socket, IPPROTO_IP, IP_PKTINFO,
-                                    reinterpret_cast<const char *>(&on), sizeof on);
-    return result == 0 ? 0 : LastSocketError();
+    if (::setsockopt(socket, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char *>(&on),
+                     sizeof on) != 0)
+        return Fail(LastSocketError());
+    return Ok();
 }
 
 ArrivalResult ReceiveWithArrival(SocketHandle socket, ArrivalDetail detail)
@@ -109,10 +94,7 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket, ArrivalDetail detail)
     msg.Control = WSABUF{sizeof control, control};
     DWORD received = 0;
     if (recvMsg(socket, &msg, &received, nullptr, nullptr) != 0) {
-        r.error = LastSocketError();
-        r.status = FailedStatus(r.error);
-        if (r.status != ReceiveStatus::Failed)
-            r.error = 0;
+        r = FailedReceive(LastSocketError());
         return result;
     }
     size = received;
@@ -128,13 +110,13 @@ ArrivalResult ReceiveWithArrival(SocketHandle socket, ArrivalDetail detail)
         }
     }
 #else
-    const PktinfoDatagram d = ReceiveWithPktinfo(socket, buffer);
-    if (d.size < 0) {
-        r.status = FailedStatus(d.error);
-        r.error = r.status == ReceiveStatus::Failed ? d.error : 0;
+    const Result<PktinfoDatagram, OsError> taken = ReceiveWithPktinfo(socket, buffer);
+    if (!taken) {
+        r = FailedReceive(taken.error());
         return result;
     }
-    size = static_cast<std::size_t>(d.size);
+    const PktinfoDatagram &d = *taken;
+    size = d.size;
     from = d.from;
     r.dropped = d.dropped;
     // The specific destination: for a broadcast, the host's address on the interface it came in
@@ -164,7 +146,9 @@ std::vector<std::size_t> WaitReadable(std::span<const SocketHandle> sockets,
         entries.push_back(PollEntry{s, kReadable, 0});
     const int timeoutMs = timeout.count() < 0 ? -1 : static_cast<int>(timeout.count());
     std::vector<std::size_t> readable;
-    if (entries.empty() || Poll(entries, timeoutMs) <= 0)
+    if (entries.empty())
+        return readable;
+    if (const Result<int, OsError> ready = Poll(entries, timeoutMs); !ready || *ready == 0)
         return readable;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].revents != 0)

@@ -13,8 +13,8 @@
 namespace ktr {
 
 // Asks the system to report the arrival address of each datagram on the socket (IP_PKTINFO).
-// Returns 0 or the OS error code; without it ReceiveWithArrival reports no address.
-int EnableArrivalAddress(SocketHandle socket);
+// Without it ReceiveWithArrival reports no address.
+[[nodiscard]] OsStatus EnableArrivalAddress(SocketHandle socket);
 
 struct ArrivalResult
 {
@@ -33,8 +33,8 @@ enum class ArrivalDetail { LocalAddress, DestinationOnly };
 
 // Takes one datagram off the socket's queue without blocking, as ReceiveDatagram does (with the
 // drop count, where the socket's drop counter is on).
-ArrivalResult ReceiveWithArrival(SocketHandle socket,
-                                 ArrivalDetail detail = ArrivalDetail::LocalAddress);
+[[nodiscard]] ArrivalResult ReceiveWithArrival(SocketHandle socket,
+                                               ArrivalDetail detail = ArrivalDetail::LocalAddress);
 
 // Waits until at least one socket is readable or the timeout passed (a negative timeout waits
 // without end). Returns the indexes of the readable sockets; empty on time-out or error.

@@ -11,12 +11,12 @@ namespace ktr {
 namespace {
 
 // Runs the outcome of one set-up step through the reporter; true when it succeeded.
-bool Succeeded(int error, NetFailure failure, const FailureReporter &report)
+bool Succeeded(const OsStatus &status, NetFailure failure, const FailureReporter &report)
 {
-    if (error == 0)
+    if (status)
         return true;
     if (report)
-        report(failure, error);
+        report(failure, status.error().code);
     return false;
 }
 
@@ -75,7 +75,7 @@ bool PortHeldElsewhere(std::uint16_t port)
     // Address reuse lets two programs bind the port without a word, and the unicast replies
     // then go to one of them only. A bind without reuse tells whether someone holds it.
     UdpSocket probe;
-    return probe.create() == 0 && probe.bind(0, port) != 0;
+    return probe.create() && !probe.bind(0, port);
 }
 
 UdpSocket OpenReceiveSocket(const FailureReporter &report)
@@ -87,8 +87,8 @@ UdpSocket OpenReceiveSocket(const FailureReporter &report)
     // Without a socket the option and bind steps could only fail again; they are skipped.
     if (!Succeeded(s.create(), NetFailure::ReceiveSocket, report))
         return s;
-    Succeeded(s.setBroadcast(true), NetFailure::ReceiveBroadcast, report);
-    Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
+    (void)Succeeded(s.setBroadcast(true), NetFailure::ReceiveBroadcast, report);
+    (void)Succeeded(s.setReuseAddress(true), NetFailure::ReceiveReuse, report);
     PrepareForReplies(s);
     // Without the bind no reply ever arrives: the user is told, with the bind message the
     // sending endpoints use, and the tool goes on.

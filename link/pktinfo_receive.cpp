@@ -10,7 +10,7 @@
 
 namespace ktr {
 
-PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
+Result<PktinfoDatagram, OsError> ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
 {
     PktinfoDatagram d;
     // Room for both reports: a buffer that cannot hold one loses it (MSG_CTRUNC) without a word.
@@ -24,13 +24,13 @@ PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer)
     msg.msg_iovlen = 1;
     msg.msg_control = control;
     msg.msg_controllen = sizeof control;
+    ssize_t taken = 0;
     do {
-        d.size = ::recvmsg(socket, &msg, MSG_DONTWAIT);
-    } while (d.size < 0 && errno == EINTR);
-    if (d.size < 0) {
-        d.error = errno;
-        return d;
-    }
+        taken = ::recvmsg(socket, &msg, MSG_DONTWAIT);
+    } while (taken < 0 && errno == EINTR);
+    if (taken < 0)
+        return Fail(OsError{errno});
+    d.size = static_cast<std::size_t>(taken);
     d.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
     for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
         if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {

@@ -9,16 +9,18 @@
 #include <netinet/in.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include "core/os_error.h"
 
 namespace ktr {
 
 struct PktinfoDatagram
 {
-    ssize_t size = -1;      // bytes taken, or -1 with `error` set
-    int error = 0;          // errno of a failed receive
+    std::size_t size = 0;   // bytes taken
     bool truncated = false; // the datagram was longer than the buffer
     sockaddr_in from{};
     std::optional<in_pktinfo> info; // when the system reported it
@@ -26,8 +28,10 @@ struct PktinfoDatagram
     std::optional<std::uint32_t> dropped;
 };
 
-// Receives without blocking; an interrupted call is retried.
-[[nodiscard]] PktinfoDatagram ReceiveWithPktinfo(int socket, std::span<std::uint8_t> buffer);
+// Receives without blocking; an interrupted call is retried. Fails with errno (EAGAIN when
+// nothing is waiting).
+[[nodiscard]] Result<PktinfoDatagram, OsError> ReceiveWithPktinfo(int socket,
+                                                                  std::span<std::uint8_t> buffer);
 
 } // namespace ktr
 

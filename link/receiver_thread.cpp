@@ -28,14 +28,14 @@ namespace ktr {
 namespace {
 
 #ifdef _WIN32
-bool Interrupted()
+bool Interrupted(OsError)
 {
     return false;
 }
 #else
-bool Interrupted()
+bool Interrupted(OsError error)
 {
-    return errno == EINTR;
+    return error.code == EINTR;
 }
 #endif
 
@@ -55,7 +55,7 @@ public:
     bool open()
     {
         constexpr std::uint32_t kLoopback = 0x7F000001u;
-        if (socket_.create() != 0 || socket_.bind(kLoopback, 0) != 0)
+        if (!socket_.create() || !socket_.bind(kLoopback, 0))
             return false;
         const auto name = socket_.localName();
         if (!name)
@@ -172,8 +172,10 @@ struct ReceiverThread::Impl
     // Asks the system for each socket's drop count: the drops after the last datagram of a
     // burst come with no datagram that would report them.
     void askForDrops(const std::vector<SocketHandle> &sockets);
-    // Takes up a new slot set or a stop request; true when the thread is to end.
-    bool takeRequests(std::vector<Slot> &slots, bool &slotsChanged);
+    // What the owner asked for since the last look.
+    enum class Request { None, NewSlots, Stop };
+    // Takes up a new slot set (into slots) or a stop request.
+    Request takeRequests(std::vector<Slot> &slots);
 };
 
 ReceiverThread::Impl::Slot ReceiverThread::Impl::TakeUpSlot(SocketHandle socket)
@@ -183,20 +185,19 @@ ReceiverThread::Impl::Slot ReceiverThread::Impl::TakeUpSlot(SocketHandle socket)
     return {socket, name ? name->address : 0};
 }
 
-bool ReceiverThread::Impl::takeRequests(std::vector<Slot> &slots, bool &slotsChanged)
+ReceiverThread::Impl::Request ReceiverThread::Impl::takeRequests(std::vector<Slot> &slots)
 {
     std::lock_guard lock(mutex);
     if (stopRequested)
-        return true;
-    slotsChanged = requestedGeneration != appliedGeneration;
-    if (slotsChanged) {
-        slots.clear();
-        for (SocketHandle s : requested)
-            slots.push_back(s == kNoSocket ? Slot{} : TakeUpSlot(s));
-        appliedGeneration = requestedGeneration;
-        changed.notify_all();
-    }
-    return false;
+        return Request::Stop;
+    if (requestedGeneration == appliedGeneration)
+        return Request::None;
+    slots.clear();
+    for (SocketHandle s : requested)
+        slots.push_back(s == kNoSocket ? Slot{} : TakeUpSlot(s));
+    appliedGeneration = requestedGeneration;
+    changed.notify_all();
+    return Request::NewSlots;
 }
 
 void ReceiverThread::Impl::noteDrops(SocketHandle socket, std::uint32_t count)
@@ -286,8 +287,9 @@ void ReceiverThread::Impl::run()
 
         // After a delivery, poll waits only until the datagrams count as stopped.
         const bool awaitQuiet = (quiet || dropsGrew) && deliveredSinceQuiet;
-        const int polled = Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
-        if (polled == 0) {
+        const Result<int, OsError> polled =
+            Poll(entries, awaitQuiet ? static_cast<int>(kQuietAfter.count()) : -1);
+        if (polled && *polled == 0) {
             deliveredSinceQuiet = false;
             std::vector<SocketHandle> sockets = SocketsOf(slots);
             if (readReceiveSocket)
@@ -302,8 +304,8 @@ void ReceiverThread::Impl::run()
             }
             continue;
         }
-        if (polled < 0) {
-            if (Interrupted())
+        if (!polled) {
+            if (Interrupted(polled.error()))
                 continue;
             // Out of resources: wait a little for them (or for stop) instead of spinning.
             std::unique_lock lock(mutex);
@@ -315,12 +317,12 @@ void ReceiverThread::Impl::run()
 
         if (entries[0].revents != 0) {
             wake.drain();
-            bool slotsChanged = false;
-            if (takeRequests(slots, slotsChanged))
+            const Request request = takeRequests(slots);
+            if (request == Request::Stop)
                 return;
             // The caller may close the sockets of the old set as soon as it has been told; poll
             // again over the new set before reading any socket.
-            if (slotsChanged) {
+            if (request == Request::NewSlots) {
                 std::vector<SocketHandle> kept = SocketsOf(slots);
                 kept.push_back(receiveSocket);
                 drops.keepOnly(kept);

@@ -63,11 +63,11 @@ SocketCallSeam &Seam()
     return seam;
 }
 
-// The error a test has injected for this call, or 0 to run it.
-int InjectedError(SocketCall call, SocketHandle socket)
+// Ok() to run the call, or the failure a test has injected for it.
+OsStatus Injected(SocketCall call, SocketHandle socket)
 {
     const SocketCallSeam &seam = Seam();
-    return seam ? seam(call, socket) : 0;
+    return seam ? seam(call, socket) : Ok();
 }
 
 sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port)
@@ -79,11 +79,18 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port)
     return a;
 }
 
-int SetIntOption(SocketHandle socket, int level, int option, int value)
+// The outcome of a system call that returns 0 on success and sets the last socket error.
+OsStatus CallStatus(int result)
 {
-    const int result = ::setsockopt(socket, level, option, reinterpret_cast<const char *>(&value),
-                                    static_cast<AddressLength>(sizeof value));
-    return result == 0 ? 0 : LastSocketError();
+    if (result == 0)
+        return Ok();
+    return Fail(LastSocketError());
+}
+
+OsStatus SetIntOption(SocketHandle socket, int level, int option, int value)
+{
+    return CallStatus(::setsockopt(socket, level, option, reinterpret_cast<const char *>(&value),
+                                   static_cast<AddressLength>(sizeof value)));
 }
 
 void CloseHandle(SocketHandle socket)
@@ -99,27 +106,27 @@ void CloseHandle(SocketHandle socket)
 // Receiving must never block the receiver thread, which drains each socket until it is empty
 // and has no MSG_DONTWAIT here; and a UDP socket must not report WSAECONNRESET on receive after
 // one of its sends drew an ICMP "port unreachable".
-int PrepareWindowsSocket(SocketHandle socket)
+OsStatus PrepareWindowsSocket(SocketHandle socket)
 {
     u_long nonBlocking = 1;
     if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0)
-        return LastSocketError();
+        return Fail(LastSocketError());
     BOOL reportReset = FALSE;
     DWORD returned = 0;
     ::WSAIoctl(socket, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &returned,
                nullptr, nullptr);
-    return 0;
+    return Ok();
 }
 #endif
 
 } // namespace
 
-int LastSocketError()
+OsError LastSocketError()
 {
 #ifdef _WIN32
-    return ::WSAGetLastError();
+    return {::WSAGetLastError()};
 #else
-    return errno;
+    return {errno};
 #endif
 }
 
@@ -164,14 +171,15 @@ void SetSocketCallSeam(SocketCallSeam seam)
     Seam() = std::move(seam);
 }
 
-int StartNetworkStack()
+OsStatus StartNetworkStack()
 {
 #ifdef _WIN32
     WSADATA data{};
-    return ::WSAStartup(MAKEWORD(2, 2), &data);
-#else
-    return 0;
+    // WSAStartup gives its error as its result; the last-error value is not set.
+    if (const int error = ::WSAStartup(MAKEWORD(2, 2), &data))
+        return Fail(OsError{error});
 #endif
+    return Ok();
 }
 
 void ReleaseNetworkStack()
@@ -200,10 +208,10 @@ UdpSocket &UdpSocket::operator=(UdpSocket &&other) noexcept
     return *this;
 }
 
-int UdpSocket::create()
+OsStatus UdpSocket::create()
 {
     close();
-    if (const int injected = InjectedError(SocketCall::Create, kNoSocket))
+    if (OsStatus injected = Injected(SocketCall::Create, kNoSocket); !injected)
         return injected;
 #if defined(SOCK_CLOEXEC)
     // Helper processes started by the tool or its tests must not inherit port 1901.
@@ -212,73 +220,72 @@ int UdpSocket::create()
     const SocketHandle s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
 #endif
     if (s == kNoSocket)
-        return LastSocketError();
+        return Fail(LastSocketError());
 #ifdef _WIN32
-    if (const int error = PrepareWindowsSocket(s)) {
+    if (OsStatus prepared = PrepareWindowsSocket(s); !prepared) {
         CloseHandle(s);
-        return error;
+        return prepared;
     }
 #endif
     handle_ = s;
-    return 0;
+    return Ok();
 }
 
 void UdpSocket::close()
 {
     if (handle_ == kNoSocket)
         return;
-    InjectedError(SocketCall::Close, handle_);
+    (void)Injected(SocketCall::Close, handle_);
     CloseHandle(std::exchange(handle_, kNoSocket));
 }
 
-int UdpSocket::setBroadcast(bool on)
+OsStatus UdpSocket::setBroadcast(bool on)
 {
-    if (const int injected = InjectedError(SocketCall::SetBroadcast, handle_))
+    if (OsStatus injected = Injected(SocketCall::SetBroadcast, handle_); !injected)
         return injected;
     return SetIntOption(handle_, SOL_SOCKET, SO_BROADCAST, on ? 1 : 0);
 }
 
-int UdpSocket::setReuseAddress(bool on)
+OsStatus UdpSocket::setReuseAddress(bool on)
 {
-    if (const int injected = InjectedError(SocketCall::SetReuse, handle_))
+    if (OsStatus injected = Injected(SocketCall::SetReuse, handle_); !injected)
         return injected;
     return SetIntOption(handle_, SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0);
 }
 
-int UdpSocket::setReceiveBuffer(int bytes)
+OsStatus UdpSocket::setReceiveBuffer(int bytes)
 {
 #ifdef SO_RCVBUFFORCE
     // Needs CAP_NET_ADMIN; without it SO_RCVBUF below is capped at net.core.rmem_max.
-    if (SetIntOption(handle_, SOL_SOCKET, SO_RCVBUFFORCE, bytes) == 0)
-        return 0;
+    if (SetIntOption(handle_, SOL_SOCKET, SO_RCVBUFFORCE, bytes))
+        return Ok();
 #endif
     return SetIntOption(handle_, SOL_SOCKET, SO_RCVBUF, bytes);
 }
 
-int UdpSocket::setDropCounter([[maybe_unused]] bool on)
+OsStatus UdpSocket::setDropCounter([[maybe_unused]] bool on)
 {
 #ifdef SO_RXQ_OVFL
     return SetIntOption(handle_, SOL_SOCKET, SO_RXQ_OVFL, on ? 1 : 0);
 #elif defined(_WIN32)
-    return WSAENOPROTOOPT;
+    return Fail(OsError{WSAENOPROTOOPT});
 #else
-    return ENOPROTOOPT;
+    return Fail(OsError{ENOPROTOOPT});
 #endif
 }
 
-int UdpSocket::bind(std::uint32_t address, std::uint16_t port)
+OsStatus UdpSocket::bind(std::uint32_t address, std::uint16_t port)
 {
-    if (const int injected = InjectedError(SocketCall::Bind, handle_))
+    if (OsStatus injected = Injected(SocketCall::Bind, handle_); !injected)
         return injected;
     const sockaddr_in a = MakeAddress(address, port);
-    const int result = ::bind(handle_, reinterpret_cast<const sockaddr *>(&a),
-                              static_cast<AddressLength>(sizeof a));
-    return result == 0 ? 0 : LastSocketError();
+    return CallStatus(::bind(handle_, reinterpret_cast<const sockaddr *>(&a),
+                             static_cast<AddressLength>(sizeof a)));
 }
 
-int UdpSocket::sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port)
+OsStatus UdpSocket::sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port)
 {
-    if (const int injected = InjectedError(SocketCall::Send, handle_))
+    if (OsStatus injected = Injected(SocketCall::Send, handle_); !injected)
         return injected;
     const sockaddr_in a = MakeAddress(address, port);
     for (;;) {
@@ -293,23 +300,23 @@ int UdpSocket::sendTo(ByteView datagram, std::uint32_t address, std::uint16_t po
                      reinterpret_cast<const sockaddr *>(&a), static_cast<AddressLength>(sizeof a));
 #endif
         if (sent >= 0)
-            return 0;
-        const int error = LastSocketError();
+            return Ok();
+        const OsError error = LastSocketError();
 #ifndef _WIN32
-        if (error == EINTR)
+        if (error.code == EINTR)
             continue;
 #endif
-        return error;
+        return Fail(error);
     }
 }
 
-int UdpSocket::receiveBufferSize() const
+std::optional<int> UdpSocket::receiveBufferSize() const
 {
     int value = 0;
     AddressLength length = sizeof value;
     if (::getsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char *>(&value), &length) !=
         0)
-        return -1;
+        return std::nullopt;
     return value;
 }
 
@@ -339,6 +346,17 @@ std::optional<UdpSocket::Received> UdpSocket::tryReceive()
     }
 }
 
+ReceiveResult FailedReceive(OsError error)
+{
+    ReceiveResult result;
+    result.status = IsWouldBlock(error.code)       ? ReceiveStatus::NothingWaiting
+                    : IsOversizedError(error.code) ? ReceiveStatus::Oversized
+                                                   : ReceiveStatus::Failed;
+    if (result.status == ReceiveStatus::Failed)
+        result.error = error;
+    return result;
+}
+
 ReceiveResult ReceiveDatagram(SocketHandle socket)
 {
     // One byte more than the largest datagram: a datagram that fills it was longer than allowed
@@ -351,23 +369,17 @@ ReceiveResult ReceiveDatagram(SocketHandle socket)
     const int n =
         ::recvfrom(socket, reinterpret_cast<char *>(buffer.data()), static_cast<int>(buffer.size()),
                    0, reinterpret_cast<sockaddr *>(&from), &fromLength);
-    const int error = n < 0 ? LastSocketError() : 0;
-#else
-    const PktinfoDatagram d = ReceiveWithPktinfo(socket, buffer);
-    const ssize_t n = d.size;
-    const int error = d.error;
-    const sockaddr_in &from = d.from;
-    result.dropped = d.dropped;
-#endif
-    if (n < 0) {
-        result.status = IsWouldBlock(error)       ? ReceiveStatus::NothingWaiting
-                        : IsOversizedError(error) ? ReceiveStatus::Oversized
-                                                  : ReceiveStatus::Failed;
-        if (result.status == ReceiveStatus::Failed)
-            result.error = error;
-        return result;
-    }
+    if (n < 0)
+        return FailedReceive(LastSocketError());
     const auto size = static_cast<std::size_t>(n);
+#else
+    const Result<PktinfoDatagram, OsError> d = ReceiveWithPktinfo(socket, buffer);
+    if (!d)
+        return FailedReceive(d.error());
+    const std::size_t size = d->size;
+    const sockaddr_in &from = d->from;
+    result.dropped = d->dropped;
+#endif
     if (size > kMaxDatagram) {
         result.status = ReceiveStatus::Oversized;
         return result;

@@ -1,4 +1,5 @@
-// One RAII UDP/IPv4 socket over BSD sockets (Winsock 2 on Windows); errors are OS error codes.
+// One RAII UDP/IPv4 socket over BSD sockets (Winsock 2 on Windows); a failed call gives back the
+// OS error number inside its OsError.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/os_error.h"
 #include "link/frame.h"
 
 namespace ktr {
@@ -18,12 +20,11 @@ using SocketHandle = int;
 inline constexpr SocketHandle kNoSocket = static_cast<SocketHandle>(-1);
 
 // Network stack start-up and release (WSAStartup/WSACleanup on Windows, nothing on POSIX).
-// Returns 0 or the OS error code.
-[[nodiscard]] int StartNetworkStack();
+[[nodiscard]] OsStatus StartNetworkStack();
 void ReleaseNetworkStack();
 
 // The calling thread's last socket error (errno, or WSAGetLastError on Windows).
-int LastSocketError();
+OsError LastSocketError();
 // The system's own description of a socket error code, in UTF-8, in the system's language.
 std::string SocketErrorText(int osError);
 // The code of "address already in use" (EADDRINUSE, or WSAEADDRINUSE on Windows).
@@ -31,11 +32,11 @@ int AddressInUseError();
 
 // The system calls behind UdpSocket that a test may make fail.
 enum class SocketCall { Create, SetBroadcast, SetReuse, Bind, Send, Close };
-// Consulted before each of those calls with the socket concerned (kNoSocket for Create): 0 lets
-// the call run, any other value is taken as the call's OS error code and the call is skipped.
-// Close is only observed; the socket is closed whatever the seam returns. For tests: install it
-// while no other thread creates, configures or sends; an empty function removes it.
-using SocketCallSeam = std::function<int(SocketCall, SocketHandle)>;
+// Consulted before each of those calls with the socket concerned (kNoSocket for Create): Ok()
+// lets the call run, a failure is taken as the call's own and the call is skipped. Close is
+// only observed; the socket is closed whatever the seam returns. For tests: install it while no
+// other thread creates, configures or sends; an empty function removes it.
+using SocketCallSeam = std::function<OsStatus(SocketCall, SocketHandle)>;
 void SetSocketCallSeam(SocketCallSeam seam);
 
 class UdpSocket
@@ -48,28 +49,27 @@ public:
     UdpSocket(const UdpSocket &) = delete;
     UdpSocket &operator=(const UdpSocket &) = delete;
 
-    // Creates the socket; returns 0 or the OS error code. Any socket held before is closed.
-    [[nodiscard]] int create();
+    // Creates the socket. Any socket held before is closed.
+    [[nodiscard]] OsStatus create();
     bool isValid() const { return handle_ != kNoSocket; }
     SocketHandle handle() const { return handle_; }
     void close();
 
-    // Each returns 0 or the OS error code.
-    [[nodiscard]] int setBroadcast(bool on);
-    [[nodiscard]] int setReuseAddress(bool on);
+    [[nodiscard]] OsStatus setBroadcast(bool on);
+    [[nodiscard]] OsStatus setReuseAddress(bool on);
     // Asks for a receive queue of the given size, beyond the system's limit where the process
     // may (SO_RCVBUFFORCE on Linux).
-    [[nodiscard]] int setReceiveBuffer(int bytes);
+    [[nodiscard]] OsStatus setReceiveBuffer(int bytes);
     // Asks the system to report with each datagram how many it has dropped so far for want of
-    // room in the queue (SO_RXQ_OVFL on Linux); elsewhere returns an error and nothing changes.
-    [[nodiscard]] int setDropCounter(bool on);
-    [[nodiscard]] int bind(std::uint32_t address,
-                           std::uint16_t port); // address: first octet most significant
-    [[nodiscard]] int sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port);
+    // room in the queue (SO_RXQ_OVFL on Linux); elsewhere fails and nothing changes.
+    [[nodiscard]] OsStatus setDropCounter(bool on);
+    // address: first octet most significant
+    [[nodiscard]] OsStatus bind(std::uint32_t address, std::uint16_t port);
+    [[nodiscard]] OsStatus sendTo(ByteView datagram, std::uint32_t address, std::uint16_t port);
 
     // The receive queue size the system actually granted (Linux reports twice the bytes asked
-    // for, the rest being its bookkeeping), or -1.
-    int receiveBufferSize() const;
+    // for, the rest being its bookkeeping); nullopt when the system does not say.
+    [[nodiscard]] std::optional<int> receiveBufferSize() const;
 
     struct Name
     {
@@ -77,7 +77,7 @@ public:
         std::uint16_t port = 0;
     };
     // The address and port the socket is bound to.
-    std::optional<Name> localName() const;
+    [[nodiscard]] std::optional<Name> localName() const;
 
     // Non-blocking receive of one datagram; nullopt when none is waiting or on error. Datagrams
     // longer than kMaxDatagram are dropped.
@@ -97,31 +97,35 @@ enum class ReceiveStatus {
     Datagram,       // one datagram of at most kMaxDatagram bytes (possibly empty)
     Oversized,      // a longer datagram, dropped whole
     NothingWaiting, // the queue is empty
-    Failed,         // error holds the OS error code
+    Failed,         // error holds the OS error number
 };
 
 struct ReceiveResult
 {
     ReceiveStatus status = ReceiveStatus::NothingWaiting;
     UdpSocket::Received datagram;
-    int error = 0;
+    OsError error;
     // With the drop counter on: the datagrams the system has dropped on this socket so far.
     std::optional<std::uint32_t> dropped;
 };
 
+// What a receive call that took no datagram because of `error` comes to: an empty queue, a
+// datagram dropped for its size (Windows says so), or a failure that keeps the error.
+[[nodiscard]] ReceiveResult FailedReceive(OsError error);
+
 // Takes one datagram off the socket's queue without blocking. Serves the receiver thread, which
 // reads sockets it does not own, and UdpSocket::tryReceive.
-ReceiveResult ReceiveDatagram(SocketHandle socket);
+[[nodiscard]] ReceiveResult ReceiveDatagram(SocketHandle socket);
 
 // The address and port the socket is bound to; serves UdpSocket::localName and the receiver
 // thread, which reads sockets it does not own.
-std::optional<UdpSocket::Name> LocalName(SocketHandle socket);
+[[nodiscard]] std::optional<UdpSocket::Name> LocalName(SocketHandle socket);
 
 // The datagrams the system has dropped on the socket since it was created, mostly for want of
 // room in its queue: the count the drop counter reports with each datagram, asked for at any
 // time (SO_MEMINFO on Linux), so that drops after the last datagram read are not missed.
 // nullopt where the system does not tell.
-std::optional<std::uint32_t> DroppedSoFar(SocketHandle socket);
+[[nodiscard]] std::optional<std::uint32_t> DroppedSoFar(SocketHandle socket);
 
 // Waits until a datagram is waiting on the socket or the time is up (negative: no limit).
 // True when one is waiting. Serves the simulator's loop and the socket tests on every system.

@@ -38,7 +38,7 @@ std::string_view Trimmed(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-std::optional<std::int64_t> Digits(std::string_view text)
+[[nodiscard]] std::optional<std::int64_t> Digits(std::string_view text)
 {
     if (!AllDigits(text) || text.size() > kMaxNumberDigits)
         return std::nullopt;
@@ -48,7 +48,7 @@ std::optional<std::int64_t> Digits(std::string_view text)
     return value;
 }
 
-std::optional<std::uint32_t> DottedAddress(std::string_view text)
+[[nodiscard]] std::optional<std::uint32_t> DottedAddress(std::string_view text)
 {
     int parts = 0;
     std::size_t start = 0;
@@ -75,7 +75,7 @@ bool IsContiguousMask(std::uint32_t mask)
 }
 
 // A decimal number with at most one decimal, in tenths: "-12.5" gives -125.
-std::optional<std::int64_t> Tenths(std::string_view text, bool signAllowed)
+[[nodiscard]] std::optional<std::int64_t> Tenths(std::string_view text, bool signAllowed)
 {
     bool negative = false;
     if (signAllowed && !text.empty() && (text[0] == '-' || text[0] == '+')) {
@@ -107,8 +107,8 @@ bool IsHexText(std::string_view text)
 }
 
 // The refusals that name their field in texts of their own.
-std::optional<Refusal> CheckTargetAddress(std::string_view key, std::string_view label,
-                                          std::string_view text)
+[[nodiscard]] std::optional<Refusal>
+CheckTargetAddress(std::string_view key, std::string_view label, std::string_view text)
 {
     const std::string entry = std::string(key.substr(6, key.find('_') - 6));
     if (Utf8ToAnsi(text).size() > kMaxTargetAddressBytes) {
@@ -131,8 +131,8 @@ std::optional<Refusal> CheckTargetAddress(std::string_view key, std::string_view
     return std::nullopt;
 }
 
-std::optional<Refusal> CheckTerminalAddress(std::string_view key, std::string_view label,
-                                            std::string_view text)
+[[nodiscard]] std::optional<Refusal>
+CheckTerminalAddress(std::string_view key, std::string_view label, std::string_view text)
 {
     // Counted in the bytes the device would get, so a Chinese character counts two.
     const std::string ansi = Utf8ToAnsi(text);
@@ -170,8 +170,8 @@ bool TextPasses(FieldKind kind, std::int64_t min, std::int64_t max, std::string_
 }
 
 template <typename Form>
-std::optional<Refusal> FirstRefusal(const std::vector<FormField<Form>> &fields, const Form &form,
-                                    FieldKind skipped)
+[[nodiscard]] std::optional<Refusal> FirstRefusal(const std::vector<FormField<Form>> &fields,
+                                                  const Form &form, FieldKind skipped)
 {
     for (const FormField<Form> &field : fields) {
         if (field.kind == skipped)
@@ -226,7 +226,7 @@ Refusal RefuseLowAboveHigh(int channel, std::string_view low, std::string_view h
                    std::string(kRefusalCaption)};
 }
 
-std::optional<Refusal> CheckLimitOrder(const DeviceBlock &block)
+[[nodiscard]] std::optional<Refusal> CheckLimitOrder(const DeviceBlock &block)
 {
     for (int n = 0; n < kChannelCount; ++n) {
         const auto i = static_cast<std::size_t>(n);

@@ -11,7 +11,7 @@ namespace {
 
 // Why the new MAC must not be written, if it must not: the devices of the last search are the
 // list's rows.
-std::optional<std::string> RefusalOf(const Ui &ui, const MacAddress &newMac)
+[[nodiscard]] std::optional<std::string> RefusalOf(const Ui &ui, const MacAddress &newMac)
 {
     if (const auto refusal = CheckNewMac(ui.state.SelectedDeviceMac, newMac))
         return MacRefusalText(*refusal, newMac);

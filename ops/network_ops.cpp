@@ -20,10 +20,10 @@ void ApplyIpModeEnableRule(NetworkView &page, const NetworkForm &form)
 
 void OnDblclkDeviceList(Ui &ui)
 {
-    const int row = ui.list.selectedRow();
-    if (row < 0)
+    const std::optional<int> row = ui.list.selectedRow();
+    if (!row)
         return;
-    const MacAddress mac = ParseMacPlain(ui.list.cellText(row, kMacColumn));
+    const MacAddress mac = ParseMacPlain(ui.list.cellText(*row, kMacColumn));
     AppState &state = ui.state;
     state.SelectedDeviceMac = mac;
     NetworkForm form = ui.networkPage.form();

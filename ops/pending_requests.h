@@ -76,7 +76,7 @@ public:
     void addSent(PendingRequest request, SteadyTime now);
     // Takes the entry the reply answers. Nothing waiting for it: the reply is ignored and
     // counted, and nullopt comes back.
-    std::optional<PendingRequest> match(const ReplyKey &key);
+    [[nodiscard]] std::optional<PendingRequest> match(const ReplyKey &key);
     DueRequests due(SteadyTime now);
 
     PendingRequest *find(const ReplyKey &key);
@@ -84,7 +84,7 @@ public:
     void cancel(Purpose purpose);
     bool empty() const { return entries_.empty(); }
     // When due() has something to hand out next; nullopt when nothing is pending.
-    std::optional<SteadyTime> nextWake() const;
+    [[nodiscard]] std::optional<SteadyTime> nextWake() const;
     std::size_t ignoredReplies() const { return ignored_; }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,8 +49,8 @@ public:
     virtual void insertRowAtTop(const DeviceRow &row) = 0;
     virtual void deleteAllRows() = 0;
     virtual int rowCount() const = 0;
-    // Index of the selected row, -1 when none.
-    virtual int selectedRow() const = 0;
+    // Index of the selected row; nullopt when none is selected.
+    [[nodiscard]] virtual std::optional<int> selectedRow() const = 0;
     virtual std::string cellText(int row, int column) const = 0;
 };
 

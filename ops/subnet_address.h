@@ -17,6 +17,7 @@ SubnetAddress ClassifySubnetAddress(std::uint32_t address, std::uint32_t mask);
 
 // Why a device cannot be given this static IP with this mask, for people; nullopt when it can:
 // "192.168.0.255 是子网掩码 255.255.255.0 下的广播地址".
-std::optional<std::string> UnusableStaticIp(std::uint32_t address, std::uint32_t mask);
+[[nodiscard]] std::optional<std::string> UnusableStaticIp(std::uint32_t address,
+                                                          std::uint32_t mask);
 
 } // namespace ktr

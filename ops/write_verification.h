@@ -71,7 +71,7 @@ public:
     const MacAddress &sentTo() const { return sentTo_; }
     const MacAddress &readMac() const { return readMac_; }
     const NetworkBlock &written() const { return written_; }
-    const std::optional<NetworkBlock> &before() const { return before_; }
+    [[nodiscard]] const std::optional<NetworkBlock> &before() const { return before_; }
     // Until then an answer with the record from before the write is no verdict.
     SteadyTime windowEnd() const { return writtenAt_ + kVerifyGiveUp; }
     // The MAC whose answer the check waits for now: readMac, then, for a MAC write, the old one.
@@ -80,14 +80,16 @@ public:
     // device go out from kRestartWait after the write until the window ends.
     PendingRequest readRequest(SteadyTime now) const;
     // An answer to that read. nullopt: no verdict yet, register readRequest() again.
-    std::optional<VerificationResult> onRead(const NetworkBlock &read, SteadyTime now);
+    [[nodiscard]] std::optional<VerificationResult> onRead(const NetworkBlock &read,
+                                                           SteadyTime now);
     // That read's last attempt went unanswered. nullopt: register readRequest() again.
-    std::optional<VerificationResult> onSilence();
+    [[nodiscard]] std::optional<VerificationResult> onSilence();
 
 private:
     enum class Phase { ReadBack, OldMacGone, OldMacStill };
 
-    std::optional<VerificationResult> onReadBack(const NetworkBlock &read, SteadyTime now);
+    [[nodiscard]] std::optional<VerificationResult> onReadBack(const NetworkBlock &read,
+                                                               SteadyTime now);
     // Shows the record from before the write in every field the page shows.
     bool unchanged(const NetworkBlock &read) const;
 

@@ -12,7 +12,7 @@ namespace ktr {
 // The whole text as a number in [low, high]; nullopt for empty text, trailing characters,
 // overflow or a value out of bounds.
 template <typename T>
-std::optional<T> ParseNumber(std::string_view text, T low, T high)
+[[nodiscard]] std::optional<T> ParseNumber(std::string_view text, T low, T high)
 {
     T value{};
     const char *end = text.data() + text.size();

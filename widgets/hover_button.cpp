@@ -145,8 +145,8 @@ void HoverButton::releaseImages()
     bitmaps_ = {};
 }
 
-std::int32_t HoverButton::SetIcons(int activeId, int width, int height, int idleId, int idleWidth,
-                                   int idleHeight)
+HoverButton::SetterCode HoverButton::SetIcons(int activeId, int width, int height, int idleId,
+                                              int idleWidth, int idleHeight)
 {
     const QImage active =
         LoadIconResource(static_cast<std::uint16_t>(activeId), QSize(width, height));
@@ -156,7 +156,7 @@ std::int32_t HoverButton::SetIcons(int activeId, int width, int height, int idle
         active, LoadIconResource(static_cast<std::uint16_t>(idleId), QSize(idleWidth, idleHeight)));
 }
 
-std::int32_t HoverButton::SetIconHandles(const QImage &active, int generatedIdle)
+HoverButton::SetterCode HoverButton::SetIconHandles(const QImage &active, int generatedIdle)
 {
     if (generatedIdle == kIdleGrey)
         return SetIconHandles(active, GreyIcon(active));
@@ -172,7 +172,7 @@ std::int32_t HoverButton::SetIconHandles(const QImage &active, int generatedIdle
     return Ok;
 }
 
-std::int32_t HoverButton::SetIconHandles(const QImage &active, const QImage &idle)
+HoverButton::SetterCode HoverButton::SetIconHandles(const QImage &active, const QImage &idle)
 {
     releaseImages();
     if (active.isNull() || idle.isNull()) {
@@ -186,8 +186,8 @@ std::int32_t HoverButton::SetIconHandles(const QImage &active, const QImage &idl
     return Ok;
 }
 
-std::int32_t HoverButton::SetBitmaps(const QImage &active, QRgb transparent, const QImage &idle,
-                                     QRgb idleTransparent)
+HoverButton::SetterCode HoverButton::SetBitmaps(const QImage &active, QRgb transparent,
+                                                const QImage &idle, QRgb idleTransparent)
 {
     releaseImages();
     auto masked = [](const QImage &source, QRgb key) {
@@ -210,7 +210,7 @@ std::int32_t HoverButton::SetBitmaps(const QImage &active, QRgb transparent, con
     return Ok;
 }
 
-std::int32_t HoverButton::SetFlat(bool flat, bool repaint)
+HoverButton::SetterCode HoverButton::SetFlat(bool flat, bool repaint)
 {
     flat_ = flat;
     if (repaint)
@@ -218,7 +218,7 @@ std::int32_t HoverButton::SetFlat(bool flat, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetAlignment(std::uint32_t alignment, bool repaint)
+HoverButton::SetterCode HoverButton::SetAlignment(std::uint32_t alignment, bool repaint)
 {
     const auto value = static_cast<std::uint8_t>(alignment & 0xFF);
     if (value > kAlignOver)
@@ -229,7 +229,7 @@ std::int32_t HoverButton::SetAlignment(std::uint32_t alignment, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetPressedStyle(std::uint32_t style, bool repaint)
+HoverButton::SetterCode HoverButton::SetPressedStyle(std::uint32_t style, bool repaint)
 {
     switch (style & 0xFF) {
     case 0:
@@ -246,7 +246,7 @@ std::int32_t HoverButton::SetPressedStyle(std::uint32_t style, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetChecked(int checked, bool repaint)
+HoverButton::SetterCode HoverButton::SetChecked(int checked, bool repaint)
 {
     if (checkBoxMode_) {
         checked_ = checked != 0;
@@ -256,7 +256,7 @@ std::int32_t HoverButton::SetChecked(int checked, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::ResetColors(bool repaint)
+HoverButton::SetterCode HoverButton::ResetColors(bool repaint)
 {
     const QRgb face = GetSysColor(SysColor::BtnFace).rgb();
     const QRgb text = GetSysColor(SysColor::BtnText).rgb();
@@ -266,7 +266,7 @@ std::int32_t HoverButton::ResetColors(bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetColor(ColorIndex index, QRgb colour, bool repaint)
+HoverButton::SetterCode HoverButton::SetColor(ColorIndex index, QRgb colour, bool repaint)
 {
     colours_[index] = colour;
     if (repaint)
@@ -274,13 +274,13 @@ std::int32_t HoverButton::SetColor(ColorIndex index, QRgb colour, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetLink(const QString &link)
+HoverButton::SetterCode HoverButton::SetLink(const QString &link)
 {
     link_ = clampLink(link);
     return Ok;
 }
 
-std::int32_t HoverButton::SetTransparent(bool transparent, bool repaint)
+HoverButton::SetterCode HoverButton::SetTransparent(bool transparent, bool repaint)
 {
     transparent_ = transparent;
     if (repaint)
@@ -288,7 +288,7 @@ std::int32_t HoverButton::SetTransparent(bool transparent, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetDrawBorder(bool drawBorder, bool repaint)
+HoverButton::SetterCode HoverButton::SetDrawBorder(bool drawBorder, bool repaint)
 {
     drawBorder_ = drawBorder;
     if (repaint)
@@ -296,7 +296,7 @@ std::int32_t HoverButton::SetDrawBorder(bool drawBorder, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetFlatFocus(bool flatFocus, bool repaint)
+HoverButton::SetterCode HoverButton::SetFlatFocus(bool flatFocus, bool repaint)
 {
     flatFocus_ = flatFocus;
     if (repaint)
@@ -304,13 +304,13 @@ std::int32_t HoverButton::SetFlatFocus(bool flatFocus, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetAlwaysTrack(bool alwaysTrack)
+HoverButton::SetterCode HoverButton::SetAlwaysTrack(bool alwaysTrack)
 {
     alwaysTrack_ = alwaysTrack;
     return Ok;
 }
 
-std::int32_t HoverButton::SetGreyDisabledBitmap(bool grey, bool repaint)
+HoverButton::SetterCode HoverButton::SetGreyDisabledBitmap(bool grey, bool repaint)
 {
     greyDisabledBitmap_ = grey;
     if (repaint)
@@ -318,7 +318,7 @@ std::int32_t HoverButton::SetGreyDisabledBitmap(bool grey, bool repaint)
     return Ok;
 }
 
-std::int32_t HoverButton::SetBtnCursor(const QCursor *cursor)
+HoverButton::SetterCode HoverButton::SetBtnCursor(const QCursor *cursor)
 {
     if (cursor)
         setCursor(*cursor);
@@ -327,13 +327,13 @@ std::int32_t HoverButton::SetBtnCursor(const QCursor *cursor)
     return Ok;
 }
 
-std::int32_t HoverButton::SetSound(const QString &file, bool onHover)
+HoverButton::SetterCode HoverButton::SetSound(const QString &file, bool onHover)
 {
     sounds_[onHover ? 0 : 1] = file;
     return Ok;
 }
 
-std::int32_t HoverButton::SetTooltipText(const QString &text, bool activate)
+HoverButton::SetterCode HoverButton::SetTooltipText(const QString &text, bool activate)
 {
     EnsureTooltip();
     tooltipText_ = text;
@@ -341,7 +341,7 @@ std::int32_t HoverButton::SetTooltipText(const QString &text, bool activate)
     return Ok;
 }
 
-std::int32_t HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget)
+HoverButton::SetterCode HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget)
 {
     if (menu_)
         menu_->DestroyMenu();
@@ -351,7 +351,7 @@ std::int32_t HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *com
     return Ok;
 }
 
-std::int32_t HoverButton::SetMenuCallback(std::function<void(QuMenu &)> callback)
+HoverButton::SetterCode HoverButton::SetMenuCallback(std::function<void(QuMenu &)> callback)
 {
     menuCallback_ = std::move(callback);
     return Ok;

@@ -35,8 +35,8 @@ class HoverButton : public QPushButton
     Q_OBJECT
 
 public:
-    // Result codes of the setters.
-    enum Result : std::int32_t { Ok = 0, BadImage = 1, BadAlignment = 4, BadPressedStyle = 6 };
+    // What a setter reports: Ok, or why it changed nothing.
+    enum SetterCode : std::int32_t { Ok = 0, BadImage = 1, BadAlignment = 4, BadPressedStyle = 6 };
     // Idle-icon choices besides a second icon: none, a grey or a darker copy of the active one.
     static constexpr int kIdleNone = 0;
     static constexpr int kIdleGrey = -2;
@@ -65,35 +65,35 @@ public:
     bool hasWindow() const { return !original_.isNull(); }
     QPushButton *originalControl() const { return original_; }
 
-    std::int32_t SetIcons(int activeId, int width, int height, int idleId = kIdleNone,
-                          int idleWidth = 0, int idleHeight = 0);
-    std::int32_t SetIconHandles(const QImage &active, const QImage &idle);
-    std::int32_t SetIconHandles(const QImage &active, int generatedIdle = kIdleNone);
+    SetterCode SetIcons(int activeId, int width, int height, int idleId = kIdleNone,
+                        int idleWidth = 0, int idleHeight = 0);
+    SetterCode SetIconHandles(const QImage &active, const QImage &idle);
+    SetterCode SetIconHandles(const QImage &active, int generatedIdle = kIdleNone);
     // Bitmaps are drawn without their transparent colour.
-    std::int32_t SetBitmaps(const QImage &active, QRgb transparent, const QImage &idle = {},
-                            QRgb idleTransparent = 0);
-    std::int32_t SetFlat(bool flat, bool repaint = true);
-    std::int32_t SetAlignment(std::uint32_t alignment, bool repaint = true);
-    std::int32_t SetPressedStyle(std::uint32_t style, bool repaint = true);
-    std::int32_t SetChecked(int checked, bool repaint = true);
+    SetterCode SetBitmaps(const QImage &active, QRgb transparent, const QImage &idle = {},
+                          QRgb idleTransparent = 0);
+    SetterCode SetFlat(bool flat, bool repaint = true);
+    SetterCode SetAlignment(std::uint32_t alignment, bool repaint = true);
+    SetterCode SetPressedStyle(std::uint32_t style, bool repaint = true);
+    SetterCode SetChecked(int checked, bool repaint = true);
     bool IsChecked() const { return checked_; }
-    std::int32_t ResetColors(bool repaint = true);
-    std::int32_t SetColor(ColorIndex index, QRgb colour, bool repaint = true);
+    SetterCode ResetColors(bool repaint = true);
+    SetterCode SetColor(ColorIndex index, QRgb colour, bool repaint = true);
     QRgb color(ColorIndex index) const { return colours_[index]; }
-    std::int32_t SetLink(const QString &link);
+    SetterCode SetLink(const QString &link);
     QString link() const { return link_; }
-    std::int32_t SetTransparent(bool transparent, bool repaint = true);
-    std::int32_t SetDrawBorder(bool drawBorder, bool repaint = true);
-    std::int32_t SetFlatFocus(bool flatFocus, bool repaint = true);
-    std::int32_t SetAlwaysTrack(bool alwaysTrack);
-    std::int32_t SetGreyDisabledBitmap(bool grey, bool repaint = true);
-    std::int32_t SetBtnCursor(const QCursor *cursor);
-    std::int32_t SetSound(const QString &file, bool onHover);
-    std::int32_t SetTooltipText(const QString &text, bool activate = true);
+    SetterCode SetTransparent(bool transparent, bool repaint = true);
+    SetterCode SetDrawBorder(bool drawBorder, bool repaint = true);
+    SetterCode SetFlatFocus(bool flatFocus, bool repaint = true);
+    SetterCode SetAlwaysTrack(bool alwaysTrack);
+    SetterCode SetGreyDisabledBitmap(bool grey, bool repaint = true);
+    SetterCode SetBtnCursor(const QCursor *cursor);
+    SetterCode SetSound(const QString &file, bool onHover);
+    SetterCode SetTooltipText(const QString &text, bool activate = true);
     // The button owns the menu; the chosen command is posted to target as a MenuCommandEvent.
-    std::int32_t SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget);
+    SetterCode SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget);
     // Called with the menu's first pop-up just before it opens.
-    std::int32_t SetMenuCallback(std::function<void(QuMenu &popup)> callback);
+    SetterCode SetMenuCallback(std::function<void(QuMenu &popup)> callback);
     ButtonMenu *menu() const { return menu_.get(); }
 
     void EnsureTooltip();

@@ -16,18 +16,18 @@ QImage fitted(const QImage &picture, int width, int height)
 
 } // namespace
 
-int ImageList::Add(const QImage &picture)
+std::optional<int> ImageList::Add(const QImage &picture)
 {
     if (picture.isNull())
-        return -1;
+        return std::nullopt;
     images_.push_back(fitted(picture, width_, height_));
     return count() - 1;
 }
 
-int ImageList::AddMasked(const QImage &strip, QRgb maskColour)
+std::optional<int> ImageList::AddMasked(const QImage &strip, QRgb maskColour)
 {
     if (strip.isNull() || width_ <= 0)
-        return -1;
+        return std::nullopt;
     QImage source = strip.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(source.scanLine(y));
@@ -39,7 +39,9 @@ int ImageList::AddMasked(const QImage &strip, QRgb maskColour)
     const int first = count();
     for (int x = 0; x + width_ <= source.width(); x += width_)
         images_.push_back(fitted(source.copy(x, 0, width_, height_), width_, height_));
-    return count() > first ? first : -1;
+    if (count() == first)
+        return std::nullopt;
+    return first;
 }
 
 bool ImageList::Replace(int index, const QImage &picture)

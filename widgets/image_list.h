@@ -6,6 +6,7 @@
 #include <QRgb>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace ktr {
@@ -23,11 +24,12 @@ public:
     int height() const { return height_; }
     int count() const { return static_cast<int>(images_.size()); }
 
-    // Appends a picture (scaled to the list's size when it differs); returns its index.
-    int Add(const QImage &picture);
+    // Appends a picture (scaled to the list's size when it differs); returns its index, nullopt
+    // for a null picture.
+    [[nodiscard]] std::optional<int> Add(const QImage &picture);
     // Cuts a strip into pictures of the list's width, the mask colour becoming transparent;
-    // returns the index of the first, or -1 when the strip is empty.
-    int AddMasked(const QImage &strip, QRgb maskColour);
+    // returns the index of the first, nullopt when the strip holds none.
+    [[nodiscard]] std::optional<int> AddMasked(const QImage &strip, QRgb maskColour);
     bool Replace(int index, const QImage &picture);
     // The picture at index, or an empty image.
     QImage GetIcon(int index) const;

@@ -11,7 +11,7 @@ namespace ktr {
 
 namespace {
 
-std::optional<MenuLook> &lookOverride()
+[[nodiscard]] std::optional<MenuLook> &lookOverride()
 {
     static std::optional<MenuLook> look;
     return look;

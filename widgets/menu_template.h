@@ -26,11 +26,11 @@ public:
     explicit MenuTemplateReader(std::span<const std::uint8_t> bytes);
 
     // The next item, or nothing when the template ends before a whole item.
-    std::optional<MenuTemplateItem> next();
+    [[nodiscard]] std::optional<MenuTemplateItem> next();
     bool headerValid() const { return headerValid_; }
 
 private:
-    std::optional<std::uint16_t> word();
+    [[nodiscard]] std::optional<std::uint16_t> word();
 
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;

@@ -216,7 +216,7 @@ bool QuMenu::AppendItem(const QString &text, std::uint32_t flags, std::uintptr_t
         ImageList temporary(iconWidth_, iconHeight_);
         if (temporary.AddMasked(toolbar->strip, useBitmapMaskColour_
                                                     ? bitmapMaskColour_
-                                                    : GetSysColor(SysColor::BtnFace).rgb()) >= 0)
+                                                    : GetSysColor(SysColor::BtnFace).rgb()))
             record->sharedImageIndex =
                 AddSharedImage(temporary, index, static_cast<std::uint32_t>(command));
     }
@@ -406,18 +406,17 @@ std::pair<QuMenu *, int> QuMenu::FindCommand(std::uint32_t command)
     return {nullptr, -1};
 }
 
-bool QuMenu::GetItemText(std::uint32_t id, QString &text, std::uint32_t flags)
+std::optional<QString> QuMenu::GetItemText(std::uint32_t id, std::uint32_t flags)
 {
     if (flags & kMfByPosition) {
         if (id >= items_.size())
-            return false;
-        text = items_[id]->text;
-        return true;
+            return std::nullopt;
+        return items_[id]->text;
     }
     const auto [menu, pos] = FindCommand(id);
     if (!menu)
-        return false;
-    return menu->GetItemText(static_cast<std::uint32_t>(pos), text, kMfByPosition);
+        return std::nullopt;
+    return menu->GetItemText(static_cast<std::uint32_t>(pos), kMfByPosition);
 }
 
 std::unique_ptr<MenuItemRecord>
@@ -528,19 +527,20 @@ bool QuMenu::AddBitmap(ImageList &list, int resourceId)
     if (iconImages_) {
         // The identifier names an icon resource.
         const QImage icon = LoadIconResource(resourceId, QSize(list.width(), list.height()));
-        return list.Add(icon) >= 0;
+        return list.Add(icon).has_value();
     }
     const QImage bitmap(QStringLiteral(":/bitmaps/%1.png").arg(resourceId));
     if (bitmap.isNull())
         return false;
     const QRgb mask =
         useBitmapMaskColour_ ? bitmapMaskColour_ : GetSysColor(SysColor::BtnFace).rgb();
-    if (list.AddMasked(bitmap, mask) < 0)
+    if (!list.AddMasked(bitmap, mask))
         return false;
     if (wideFlat()) {
+        // Copies of a picture the list holds: neither is null.
         const QImage first = PictureToBitmap(list, 0, list.width(), list.height());
-        list.Add(FadedCopy(first));
-        list.Add(ShadowCopy(first));
+        (void)list.Add(FadedCopy(first));
+        (void)list.Add(ShadowCopy(first));
     }
     return true;
 }
@@ -571,12 +571,14 @@ int QuMenu::AddSharedImage(const ImageList &source, int index, std::uint32_t com
         }
         return existing;
     }
-    const int added = g.sharedImages->Add(picture);
+    // The picture is not null (checked above), nor are its copies: each of them is added.
+    const int added = g.sharedImages->count();
+    (void)g.sharedImages->Add(picture);
     g.sharedCommands.push_back(command);
     if (copies) {
-        g.sharedImages->Add(faded);
+        (void)g.sharedImages->Add(faded);
         g.sharedCommands.push_back(command);
-        g.sharedImages->Add(shadow);
+        (void)g.sharedImages->Add(shadow);
         g.sharedCommands.push_back(command);
     }
     return added;

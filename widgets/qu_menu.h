@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -111,7 +112,9 @@ public:
                                          const QString &text);
     QuMenu *GetSubMenu(int position) const;
     std::pair<QuMenu *, int> FindCommand(std::uint32_t command);
-    bool GetItemText(std::uint32_t id, QString &text, std::uint32_t flags);
+    // The text of the item with this command (kMfByPosition: at this position); nullopt when
+    // there is none.
+    [[nodiscard]] std::optional<QString> GetItemText(std::uint32_t id, std::uint32_t flags);
     void SynchronizeItems();
     void AlignAccelerators();
     // Result for a typed character: (position | 0x20000) to choose that item, else 0.

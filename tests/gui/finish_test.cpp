@@ -191,8 +191,8 @@ TEST(StartUpBoxTest, PortInUseBoxIsAWarningShownOverTheWindow)
         GTEST_SKIP() << "needs the private network namespace of in_private_netns.sh";
     }
     UdpSocket holder;
-    ASSERT_EQ(holder.create(), 0);
-    ASSERT_EQ(holder.bind(0, kPort), 0);
+    ASSERT_TRUE(holder.create());
+    ASSERT_TRUE(holder.bind(0, kPort));
 
     AppState state;
     RecordingBoxes boxes;

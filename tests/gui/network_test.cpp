@@ -34,8 +34,8 @@ protected:
     static void SendAsDevice(const Bytes &datagram, std::uint32_t to = kLoopback)
     {
         UdpSocket device;
-        ASSERT_EQ(device.create(), 0);
-        ASSERT_EQ(device.sendTo(datagram, to, kPort), 0);
+        ASSERT_TRUE(device.create());
+        ASSERT_TRUE(device.sendTo(datagram, to, kPort));
     }
 
     void search()
@@ -124,17 +124,17 @@ TEST_F(NetworkLayerTest, NothingIsDeliveredAfterShutDown)
     EXPECT_EQ(rows(), 0);
     // The port is free again: the receive socket is closed, not just left unread.
     UdpSocket probe;
-    ASSERT_EQ(probe.create(), 0);
-    EXPECT_EQ(probe.bind(0, kPort), 0);
+    ASSERT_TRUE(probe.create());
+    EXPECT_TRUE(probe.bind(0, kPort));
 }
 
 TEST_F(NetworkLayerTest, BindFailureOfASlotGoesThroughTheMessageBoxSeam)
 {
     // Another program holds port 1901 on the interface address without sharing it.
     UdpSocket holder;
-    ASSERT_EQ(holder.create(), 0);
+    ASSERT_TRUE(holder.create());
     dialog->network().shutDown(); // frees the wildcard bind so the holder can take the address
-    ASSERT_EQ(holder.bind(kVethAddress, kPort), 0);
+    ASSERT_TRUE(holder.bind(kVethAddress, kPort));
     search();
     ASSERT_FALSE(boxes.boxes.empty());
     const RecordedBox &box = boxes.boxes.front();

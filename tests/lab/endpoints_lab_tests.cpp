@@ -129,7 +129,7 @@ TEST_P(ReplyLab, DeliveredExactlyOnce)
     receiver.setSlotSockets(endpoints.openHandles());
 
     const Bytes reply = EncodeReply(kCmdSearch, Bytes(40, 0x5A));
-    ASSERT_EQ(device.sendTo(reply, p.to, kPort), 0);
+    ASSERT_TRUE(device.sendTo(reply, p.to, kPort));
 
     EXPECT_THAT(collected.afterQuiet(), ElementsAre(reply));
     EXPECT_THAT(failures, ::testing::IsEmpty());
@@ -153,7 +153,7 @@ TEST_F(EndpointsLab, UnicastReplyLandsInTheSlotSocketNotTheReceiveSocket)
     endpoints.refresh(LocalIpv4Addresses(), reporter());
     const Bytes reply = EncodeReply(kCmdSearch, Bytes(30, 0x11));
 
-    ASSERT_EQ(device.sendTo(reply, kLabPc0, kPort), 0);
+    ASSERT_TRUE(device.sendTo(reply, kLabPc0, kPort));
 
     EXPECT_EQ(ReceiveUntilQuiet(endpoints.slot(0).socket, kQuiet).size(), 1u);
     EXPECT_TRUE(ReceiveUntilQuiet(receive, kQuiet).empty());

@@ -135,7 +135,7 @@ TEST_P(IgnoredDatagramLab, ChangesNothingButTheRefresh)
 
     scribbleInMessageArea();
     ASSERT_EQ(messages(), shown + "Z");
-    ASSERT_EQ(device.sendTo(Hex(GetParam().hex), GetParam().to, kPort), 0);
+    ASSERT_TRUE(device.sendTo(Hex(GetParam().hex), GetParam().to, kPort));
     ASSERT_TRUE(waitFor([&] { return messages() == shown; }))
         << "no refresh; the area shows " << messages().toStdString();
 
@@ -170,7 +170,7 @@ TEST_F(EchoLab, OurOwnRequestComingBackChangesNothingNotEvenTheMessageArea)
     // the letter typed stays.
     UdpSocket device = LabSocket(LabHost::Dev, kLabDev0);
     ASSERT_TRUE(device.isValid());
-    ASSERT_EQ(device.sendTo(Hex("AA 00 01 02 02"), kLabPc0, kPort), 0);
+    ASSERT_TRUE(device.sendTo(Hex("AA 00 01 02 02"), kLabPc0, kPort));
     QTest::qWait(200);
     EXPECT_EQ(messages(), shown + "Z");
     EXPECT_EQ(rows(), 1);
@@ -183,8 +183,8 @@ protected:
     // Another program holds port 1901 on the first PC address and does not share it.
     void beforeWindow() override
     {
-        ASSERT_EQ(holder.create(), 0);
-        ASSERT_EQ(holder.bind(kLabPc0, kPort), 0) << "port 1901 is taken already";
+        ASSERT_TRUE(holder.create());
+        ASSERT_TRUE(holder.bind(kLabPc0, kPort)) << "port 1901 is taken already";
     }
     UdpSocket holder;
 };

@@ -39,8 +39,8 @@ Session::~Session()
 Status<std::string> Session::open(std::optional<std::uint32_t> interfaceAddress)
 {
     FailureLog failures;
-    if (const int error = StartNetworkStack())
-        return Fail(FailureMessage(NetFailure::StackStartup, error));
+    if (const OsStatus started = StartNetworkStack(); !started)
+        return Fail(FailureMessage(NetFailure::StackStartup, started.error().code));
     stackStarted_ = true;
 
     std::vector<std::uint32_t> addresses = LocalIpv4Addresses();
@@ -55,12 +55,13 @@ Status<std::string> Session::open(std::optional<std::uint32_t> interfaceAddress)
     receiveSocket_ = OpenReceiveSocket(failures.reporter());
     if (failures.count > 0 || !receiveSocket_.isValid())
         return Fail(failures.text);
-    EnableArrivalAddress(receiveSocket_.handle());
+    // Without it replies still arrive, only without the interface that heard them.
+    (void)EnableArrivalAddress(receiveSocket_.handle());
     endpoints_.refresh(addresses, failures.reporter());
     for (int i = 0; i < kEndpointSlots; ++i) {
         const EndpointSlot &slot = endpoints_.slot(i);
         if (slot.open) {
-            EnableArrivalAddress(slot.socket.handle());
+            (void)EnableArrivalAddress(slot.socket.handle());
             interfaces_.push_back(slot.localAddress);
         }
     }

@@ -6,7 +6,7 @@
 namespace ktr {
 namespace {
 
-std::optional<std::size_t> ParseIndex(std::string_view text)
+[[nodiscard]] std::optional<std::size_t> ParseIndex(std::string_view text)
 {
     std::size_t value = 0;
     const char *end = text.data() + text.size();

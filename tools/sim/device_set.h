@@ -19,7 +19,7 @@ public:
     static DeviceSet everyNth(std::size_t n);
 
     // nullopt for text that is no set (empty parts, a range that runs backwards, %0, ...).
-    static std::optional<DeviceSet> parse(std::string_view text);
+    [[nodiscard]] static std::optional<DeviceSet> parse(std::string_view text);
 
     bool contains(std::size_t index) const;
     bool empty() const { return !all_ && every_ == 0 && ranges_.empty(); }

@@ -64,7 +64,7 @@ void SendDue(ktr::SimSocket &socket, PendingReplies &pending, ktr::SimLog &log, 
         const ktr::BatchResult result = socket.sendBatch(batch);
         if (result.failed > 0) {
             std::fprintf(stderr, "ktr-sim: %zu of %zu replies not sent: %s\n", result.failed,
-                         batch.size(), std::strerror(result.lastError));
+                         batch.size(), ktr::SocketErrorText(result.lastError.code).c_str());
         }
         log.repliesSent(batch.size() - result.failed, result.failed);
     }
@@ -108,15 +108,15 @@ int main(int argc, char **argv)
 {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const ktr::ParsedSimOptions parsed = ktr::ParseSimOptions(args);
-    if (!parsed.options) {
-        std::fprintf(stderr, "ktr-sim: %s (see ktr-sim --help)\n", parsed.error.c_str());
+    if (!parsed) {
+        std::fprintf(stderr, "ktr-sim: %s (see ktr-sim --help)\n", parsed.error().c_str());
         return 2;
     }
-    if (parsed.options->version) {
+    if (parsed->version) {
         std::puts("ktr-sim " KTR_VERSION);
         return 0;
     }
-    if (parsed.options->help) {
+    if (parsed->help) {
         std::fputs(ktr::SimHelpText().c_str(), stdout);
         return 0;
     }
@@ -124,14 +124,13 @@ int main(int argc, char **argv)
         std::perror("ktr-sim: signals");
         return 1;
     }
-    ktr::Fleet fleet(parsed.options->fleet);
+    ktr::Fleet fleet(parsed->fleet);
     ktr::SimSocket socket;
-    const std::string failure = socket.open(ktr::kPort);
-    if (!failure.empty()) {
-        std::fprintf(stderr, "ktr-sim: %s\n", failure.c_str());
+    if (const ktr::Status<std::string> opened = socket.open(ktr::kPort); !opened) {
+        std::fprintf(stderr, "ktr-sim: %s\n", opened.error().c_str());
         return 1;
     }
-    ktr::SimLog log(stdout, parsed.options->quiet);
+    ktr::SimLog log(stdout, parsed->quiet);
     log.announce("ready: " + std::to_string(fleet.size()) +
                  " devices on 0.0.0.0:" + std::to_string(ktr::kPort));
 

@@ -88,7 +88,6 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
         {"--ignore-writes", setSet(f.ignoreWrites)},
     };
 
-    ParsedSimOptions result;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -108,33 +107,22 @@ ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args)
             continue;
         }
         const auto it = withValue.find(arg);
-        if (it == withValue.end()) {
-            result.error = "unknown option " + std::string(arg);
-            return result;
-        }
-        if (i + 1 >= args.size()) {
-            result.error = std::string(arg) + " needs a value";
-            return result;
-        }
+        if (it == withValue.end())
+            return Fail("unknown option " + std::string(arg));
+        if (i + 1 >= args.size())
+            return Fail(std::string(arg) + " needs a value");
         const std::string_view value = args[++i];
-        if (!it->second(value)) {
-            result.error = "bad value for " + std::string(arg) + ": " + std::string(value);
-            return result;
-        }
+        if (!it->second(value))
+            return Fail("bad value for " + std::string(arg) + ": " + std::string(value));
     }
     if (delayMsGiven && !delayGiven)
         f.delay = DeviceSet::all();
     const std::uint64_t lastIp = std::uint64_t{f.firstIp} + f.devices - 1;
-    if (lastIp > 0xFFFFFFFFu) {
-        result.error = "--ip: the devices' addresses run past 255.255.255.255";
-        return result;
-    }
-    if (OffsetMac(f.firstMac, f.devices - 1) < f.firstMac) {
-        result.error = "--mac: the devices' MAC addresses run past FF-FF-FF-FF-FF-FF";
-        return result;
-    }
-    result.options = o;
-    return result;
+    if (lastIp > 0xFFFFFFFFu)
+        return Fail("--ip: the devices' addresses run past 255.255.255.255");
+    if (OffsetMac(f.firstMac, f.devices - 1) < f.firstMac)
+        return Fail("--mac: the devices' MAC addresses run past FF-FF-FF-FF-FF-FF");
+    return o;
 }
 
 std::string SimHelpText()

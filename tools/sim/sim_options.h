@@ -1,11 +1,11 @@
 // The command line of ktr-sim.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/result.h"
 #include "tools/parse_number.h"
 #include "tools/sim/fleet.h"
 
@@ -19,14 +19,11 @@ struct SimOptions
     bool version = false;
 };
 
-struct ParsedSimOptions
-{
-    std::optional<SimOptions> options; // nullopt: error holds the message
-    std::string error;
-};
+// The options, or the message that says what is wrong with the command line.
+using ParsedSimOptions = Result<SimOptions, std::string>;
 
 // Reads the arguments after the program name.
-ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args);
+[[nodiscard]] ParsedSimOptions ParseSimOptions(const std::vector<std::string_view> &args);
 
 std::string SimHelpText();
 

@@ -20,9 +20,9 @@ namespace {
 // A thousand devices answering one search queue a thousand datagrams at once.
 constexpr int kBufferBytes = 8 * 1024 * 1024;
 
-std::string Failure(const char *what)
+Failure<std::string> Failed(const char *what)
 {
-    return std::string(what) + ": " + std::strerror(errno);
+    return Fail(std::string(what) + ": " + std::strerror(errno));
 }
 
 // Root may exceed the system's buffer limit; others get what the limit allows.
@@ -46,18 +46,18 @@ SocketHandle SimSocket::handle() const
     return fd_;
 }
 
-std::string SimSocket::open(std::uint16_t port)
+Status<std::string> SimSocket::open(std::uint16_t port)
 {
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
     if (fd_ < 0)
-        return Failure("socket");
+        return Failed("socket");
     const int on = 1;
     if (setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
-        return Failure("SO_REUSEADDR");
+        return Failed("SO_REUSEADDR");
     if (setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
-        return Failure("SO_BROADCAST");
+        return Failed("SO_BROADCAST");
     if (setsockopt(fd_, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0)
-        return Failure("IP_PKTINFO");
+        return Failed("IP_PKTINFO");
     SetBuffer(fd_, SO_RCVBUFFORCE, SO_RCVBUF);
     SetBuffer(fd_, SO_SNDBUFFORCE, SO_SNDBUF);
     sockaddr_in local{};
@@ -65,20 +65,21 @@ std::string SimSocket::open(std::uint16_t port)
     local.sin_port = htons(port);
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0)
-        return Failure("bind");
-    return {};
+        return Failed("bind");
+    return Ok();
 }
 
 std::optional<ReceivedRequest> SimSocket::receive()
 {
     ReceivedRequest r;
     r.data.resize(kMaxDatagram);
-    const PktinfoDatagram d = ReceiveWithPktinfo(fd_, r.data);
-    if (d.size < 0)
+    const Result<PktinfoDatagram, OsError> taken = ReceiveWithPktinfo(fd_, r.data);
+    if (!taken)
         return std::nullopt;
+    const PktinfoDatagram &d = *taken;
     // Datagrams beyond 1024 bytes are no requests of the protocol. Cut short they could still
     // look like one, so they are handed on empty, which no device answers.
-    r.data.resize(d.truncated ? 0 : static_cast<std::size_t>(d.size));
+    r.data.resize(d.truncated ? 0 : d.size);
     r.from = ntohl(d.from.sin_addr.s_addr);
     r.fromPort = ntohs(d.from.sin_port);
     if (d.info)
@@ -171,11 +172,14 @@ int SendSome(int fd, Header *headers, std::size_t)
 
 } // namespace
 
-int SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port,
-                    int interfaceIndex)
+OsStatus SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port,
+                         int interfaceIndex)
 {
     const AddressedDatagram one{datagram, address, port, interfaceIndex};
-    return sendBatch(std::span(&one, 1)).lastError;
+    const BatchResult result = sendBatch(std::span(&one, 1));
+    if (result.failed > 0)
+        return Fail(result.lastError);
+    return Ok();
 }
 
 BatchResult SimSocket::sendBatch(std::span<const AddressedDatagram> batch)
@@ -201,7 +205,7 @@ BatchResult SimSocket::sendBatch(std::span<const AddressedDatagram> batch)
         if (IsQueueFull(error) && WaitForRoom(fd_, error, deadline))
             continue;
         ++result.failed;
-        result.lastError = error;
+        result.lastError = OsError{error};
         ++done;
     }
     return result;

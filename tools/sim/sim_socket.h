@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "core/os_error.h"
+#include "core/result.h"
 #include "link/frame.h"
 #include "link/udp_socket.h"
 
@@ -35,11 +37,12 @@ struct AddressedDatagram
     int interfaceIndex = 0;
 };
 
-// What sending a batch came to: how many datagrams could not be sent, and the last error.
+// What sending a batch came to: how many datagrams could not be sent, and the error of the last
+// of them.
 struct BatchResult
 {
     std::size_t failed = 0;
-    int lastError = 0;
+    OsError lastError;
 };
 
 class SimSocket
@@ -50,19 +53,19 @@ public:
     SimSocket(const SimSocket &) = delete;
     SimSocket &operator=(const SimSocket &) = delete;
 
-    // Returns an empty string or what failed, with the OS error text.
-    std::string open(std::uint16_t port);
+    // Fails with what failed and the OS error text.
+    [[nodiscard]] Status<std::string> open(std::uint16_t port);
     SocketHandle handle() const;
 
     // Non-blocking; nullopt when nothing is waiting.
     [[nodiscard]] std::optional<ReceivedRequest> receive();
     // Sends through the given interface, waiting while the send queue is full (ENOBUFS,
-    // EAGAIN) for at most a second. Returns 0 or the OS error code of the failure.
-    [[nodiscard]] int send(ByteView datagram, std::uint32_t address, std::uint16_t port,
-                           int interfaceIndex);
+    // EAGAIN) for at most a second.
+    [[nodiscard]] OsStatus send(ByteView datagram, std::uint32_t address, std::uint16_t port,
+                                int interfaceIndex);
     // Sends the datagrams in order, as few system calls as the system allows (sendmmsg on
     // Linux, one send each elsewhere), waiting on a full queue as send does.
-    BatchResult sendBatch(std::span<const AddressedDatagram> batch);
+    [[nodiscard]] BatchResult sendBatch(std::span<const AddressedDatagram> batch);
 
 private:
 #ifdef _WIN32

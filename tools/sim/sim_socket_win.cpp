@@ -15,9 +15,17 @@ namespace {
 
 constexpr int kBufferBytes = 8 * 1024 * 1024;
 
-std::string Failure(const char *what, int error)
+Failure<std::string> Failed(const char *what, OsError error)
 {
-    return std::string(what) + ": Winsock error " + std::to_string(error);
+    return Fail(std::string(what) + ": Winsock error " + std::to_string(error.code));
+}
+
+// The first failure of the steps that open a socket, with what failed.
+Status<std::string> Opened(const char *what, const OsStatus &status)
+{
+    if (!status)
+        return Failed(what, status.error());
+    return Ok();
 }
 
 } // namespace
@@ -29,27 +37,32 @@ SocketHandle SimSocket::handle() const
     return receiver_.handle();
 }
 
-std::string SimSocket::open(std::uint16_t port)
+Status<std::string> SimSocket::open(std::uint16_t port)
 {
-    if (const int error = StartNetworkStack())
-        return Failure("WSAStartup", error);
-    if (const int error = receiver_.create())
-        return Failure("socket", error);
-    if (const int error = receiver_.setReuseAddress(true))
-        return Failure("SO_REUSEADDR", error);
-    if (const int error = receiver_.setBroadcast(true))
-        return Failure("SO_BROADCAST", error);
+    if (auto s = Opened("WSAStartup", StartNetworkStack()); !s)
+        return s;
+    if (auto s = Opened("socket", receiver_.create()); !s)
+        return s;
+    if (auto s = Opened("SO_REUSEADDR", receiver_.setReuseAddress(true)); !s)
+        return s;
+    if (auto s = Opened("SO_BROADCAST", receiver_.setBroadcast(true)); !s)
+        return s;
     // A smaller queue only risks drops in a large search; the simulator still works.
     (void)receiver_.setReceiveBuffer(kBufferBytes);
-    if (const int error = receiver_.bind(0, port))
-        return Failure("bind", error);
+    if (auto s = Opened("bind", receiver_.bind(0, port)); !s)
+        return s;
     for (const std::uint32_t address : LocalIpv4Addresses()) {
-        UdpSocket s;
-        if (s.create() != 0 || s.setBroadcast(true) != 0 || s.bind(address, 0) != 0)
-            return Failure("broadcast socket", LastSocketError());
-        broadcasters_.push_back(std::move(s));
+        UdpSocket socket;
+        OsStatus ready = socket.create();
+        if (ready)
+            ready = socket.setBroadcast(true);
+        if (ready)
+            ready = socket.bind(address, 0);
+        if (!ready)
+            return Failed("broadcast socket", ready.error());
+        broadcasters_.push_back(std::move(socket));
     }
-    return {};
+    return Ok();
 }
 
 std::optional<ReceivedRequest> SimSocket::receive()
@@ -60,27 +73,27 @@ std::optional<ReceivedRequest> SimSocket::receive()
     return ReceivedRequest{std::move(received->data), received->from, received->fromPort, 0};
 }
 
-int SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port, int)
+OsStatus SimSocket::send(ByteView datagram, std::uint32_t address, std::uint16_t port, int)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     auto sendOne = [&](UdpSocket &socket) {
         while (true) {
-            const int error = socket.sendTo(datagram, address, port);
-            if (error != WSAEWOULDBLOCK && error != WSAENOBUFS)
-                return error;
+            OsStatus sent = socket.sendTo(datagram, address, port);
+            if (sent || (sent.error().code != WSAEWOULDBLOCK && sent.error().code != WSAENOBUFS))
+                return sent;
             if (std::chrono::steady_clock::now() >= deadline)
-                return error;
+                return sent;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     };
     if (address != kBroadcastAddress)
         return sendOne(receiver_);
-    int failure = 0;
+    OsStatus result = Ok();
     for (UdpSocket &socket : broadcasters_) {
-        if (const int error = sendOne(socket))
-            failure = error;
+        if (OsStatus sent = sendOne(socket); !sent)
+            result = sent;
     }
-    return failure;
+    return result;
 }
 
 // Winsock has no call that sends several datagrams at once: one send each, in order.
@@ -88,9 +101,9 @@ BatchResult SimSocket::sendBatch(std::span<const AddressedDatagram> batch)
 {
     BatchResult result;
     for (const AddressedDatagram &d : batch) {
-        if (const int error = send(d.datagram, d.address, d.port, d.interfaceIndex)) {
+        if (const OsStatus sent = send(d.datagram, d.address, d.port, d.interfaceIndex); !sent) {
             ++result.failed;
-            result.lastError = error;
+            result.lastError = sent.error();
         }
     }
     return result;

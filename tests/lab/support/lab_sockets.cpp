@@ -47,9 +47,9 @@ UdpSocket LabSocket(LabHost host, std::uint32_t address)
         const int ns = ::open(NamespacePath(host).c_str(), O_RDONLY | O_CLOEXEC);
         if (ns < 0)
             return;
-        if (::setns(ns, CLONE_NEWNET) != 0 || s.create() != 0 || s.setBroadcast(true) != 0 ||
-            s.setReuseAddress(true) != 0 || s.setReceiveBuffer(kLabReceiveBuffer) != 0 ||
-            s.bind(address, kPort) != 0)
+        if (::setns(ns, CLONE_NEWNET) != 0 || !s.create() || !s.setBroadcast(true) ||
+            !s.setReuseAddress(true) || !s.setReceiveBuffer(kLabReceiveBuffer) ||
+            !s.bind(address, kPort))
             s.close();
         ::close(ns);
     }).join();

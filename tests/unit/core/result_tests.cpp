@@ -1,4 +1,5 @@
 // Result and Status: a failure keeps its reason, and a success is never mistaken for one.
+#include "core/os_error.h"
 #include "core/result.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,26 @@ TEST(ResultTest, StatusAndResultCarryTheirValueOrTheirReason)
     const auto odd = Half(7);
     ASSERT_FALSE(odd.ok());
     EXPECT_EQ(odd.error(), "odd: 7");
+}
+
+ktr::OsStatus Call(int outcome)
+{
+    if (outcome != 0)
+        return ktr::Fail(ktr::OsError{outcome});
+    return ktr::Ok();
+}
+
+TEST(ResultTest, AFailureReasonConvertsToTheErrorTypeAndAnOsErrorKeepsItsNumber)
+{
+    const ktr::Result<int, std::string> refused = ktr::Fail("a literal reason");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), "a literal reason");
+
+    EXPECT_TRUE(Call(0));
+    const ktr::OsStatus failed = Call(98);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error(), ktr::OsError{98});
+    EXPECT_NE(failed.error(), ktr::OsError{11});
 }
 
 } // namespace

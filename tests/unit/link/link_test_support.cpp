@@ -8,8 +8,8 @@ namespace ktr::test {
 UdpSocket BoundSocket(std::uint32_t address, std::uint16_t port, bool reuseAddress)
 {
     UdpSocket s;
-    if (s.create() != 0 || (reuseAddress && s.setReuseAddress(true) != 0) ||
-        s.setReceiveBuffer(4 * 1024 * 1024) != 0 || s.bind(address, port) != 0)
+    if (!s.create() || (reuseAddress && !s.setReuseAddress(true)) ||
+        !s.setReceiveBuffer(4 * 1024 * 1024) || !s.bind(address, port))
         throw std::runtime_error("test socket could not be bound");
     return s;
 }
@@ -23,7 +23,7 @@ std::uint16_t PortOf(const UdpSocket &socket)
 void SendFromLoopback(ByteView datagram, std::uint32_t address, std::uint16_t port)
 {
     UdpSocket s = BoundSocket(Loopback(1));
-    if (s.sendTo(datagram, address, port) != 0)
+    if (!s.sendTo(datagram, address, port))
         throw std::runtime_error("test datagram could not be sent");
 }
 

@@ -18,7 +18,7 @@ namespace {
 class NetworkStack : public ::testing::Environment
 {
 public:
-    void SetUp() override { ASSERT_EQ(StartNetworkStack(), 0); }
+    void SetUp() override { ASSERT_TRUE(StartNetworkStack()); }
     void TearDown() override { ReleaseNetworkStack(); }
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -86,14 +87,14 @@ public:
     void insertRowAtTop(const DeviceRow &row) override { rows.insert(rows.begin(), row); }
     void deleteAllRows() override { rows.clear(); }
     int rowCount() const override { return static_cast<int>(rows.size()); }
-    int selectedRow() const override { return selected; }
+    std::optional<int> selectedRow() const override { return selected; }
     std::string cellText(int row, int column) const override
     {
         return rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
     }
 
     std::vector<DeviceRow> rows;
-    int selected = -1;
+    std::optional<int> selected;
 };
 
 struct Box

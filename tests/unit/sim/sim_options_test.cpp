@@ -16,24 +16,24 @@ TEST(SimOptions, FullCommandLine)
     const auto parsed =
         Parse({"--devices", "1000", "--ip", "10.1.2.250", "--mac", "00-0e-eb-00-00-fe",
                "--firmware", "288", "--unicast", "--restart-ms", "200"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    const FleetOptions &f = parsed.options->fleet;
+    ASSERT_TRUE(parsed) << parsed.error();
+    const FleetOptions &f = parsed->fleet;
     EXPECT_EQ(f.devices, 1000u);
     EXPECT_EQ(f.firstIp, 0x0A0102FAu);
     EXPECT_EQ(f.firstMac, (MacAddress{0x00, 0x0E, 0xEB, 0x00, 0x00, 0xFE}));
     EXPECT_EQ(f.firmware, 288);
     EXPECT_EQ(f.restart, std::chrono::milliseconds(200));
     EXPECT_TRUE(f.unicast.contains(0) && f.unicast.contains(999));
-    EXPECT_FALSE(parsed.options->help);
-    EXPECT_FALSE(parsed.options->quiet);
-    EXPECT_TRUE(Parse({"--quiet", "--devices", "5"}).options->quiet);
+    EXPECT_FALSE(parsed->help);
+    EXPECT_FALSE(parsed->quiet);
+    EXPECT_TRUE(Parse({"--quiet", "--devices", "5"})->quiet);
 }
 
 TEST(SimOptions, MixedDeliveryAndDelayAlone)
 {
     const auto parsed = Parse({"--unicast-every", "3", "--delay-ms", "250"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    const FleetOptions &f = parsed.options->fleet;
+    ASSERT_TRUE(parsed) << parsed.error();
+    const FleetOptions &f = parsed->fleet;
     EXPECT_TRUE(f.unicast.contains(0));
     EXPECT_FALSE(f.unicast.contains(1));
     EXPECT_TRUE(f.unicast.contains(6));
@@ -45,27 +45,27 @@ TEST(SimOptions, MixedDeliveryAndDelayAlone)
 TEST(SimOptions, DelayForChosenDevicesOnly)
 {
     const auto parsed = Parse({"--delay-ms", "250", "--delay", "2"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_TRUE(parsed.options->fleet.delay.contains(2));
-    EXPECT_FALSE(parsed.options->fleet.delay.contains(0));
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_TRUE(parsed->fleet.delay.contains(2));
+    EXPECT_FALSE(parsed->fleet.delay.contains(0));
 }
 
 TEST(SimOptions, IgnoreWritesTakesASet)
 {
     const auto parsed = Parse({"--devices", "3", "--ignore-writes", "1-2"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    const DeviceSet &set = parsed.options->fleet.ignoreWrites;
+    ASSERT_TRUE(parsed) << parsed.error();
+    const DeviceSet &set = parsed->fleet.ignoreWrites;
     EXPECT_FALSE(set.contains(0));
     EXPECT_TRUE(set.contains(1) && set.contains(2));
-    EXPECT_FALSE(Parse({"--ignore-writes"}).options);
-    EXPECT_FALSE(Parse({"--ignore-writes", "x"}).options);
+    EXPECT_FALSE(Parse({"--ignore-writes"}));
+    EXPECT_FALSE(Parse({"--ignore-writes", "x"}));
 }
 
 TEST(SimOptions, HelpNamesEveryOption)
 {
     const auto parsed = Parse({"--help"});
-    ASSERT_TRUE(parsed.options);
-    EXPECT_TRUE(parsed.options->help);
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->help);
     const std::string help = SimHelpText();
     for (const char *option :
          {"--devices", "--ip", "--mac", "--firmware", "--restart-ms", "--unicast ",
@@ -78,10 +78,10 @@ TEST(SimOptions, HelpNamesEveryOption)
 TEST(SimOptions, VersionIsAskedForWithoutOtherEffect)
 {
     const auto parsed = Parse({"--devices", "3", "--version"});
-    ASSERT_TRUE(parsed.options);
-    EXPECT_TRUE(parsed.options->version);
-    EXPECT_FALSE(parsed.options->help);
-    EXPECT_FALSE(Parse({}).options->version);
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->version);
+    EXPECT_FALSE(parsed->help);
+    EXPECT_FALSE(Parse({})->version);
 }
 
 struct BadCommandLine
@@ -102,8 +102,8 @@ class SimOptionsRejects : public ::testing::TestWithParam<BadCommandLine>
 TEST_P(SimOptionsRejects, WithAMessage)
 {
     const auto parsed = Parse(GetParam().args);
-    EXPECT_FALSE(parsed.options);
-    EXPECT_FALSE(parsed.error.empty());
+    EXPECT_FALSE(parsed);
+    EXPECT_FALSE(parsed.error().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

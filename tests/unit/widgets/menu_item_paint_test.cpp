@@ -130,7 +130,7 @@ TEST_F(MenuPaint, PictureNeverAboveShortItem)
     const MenuItemRecord &record = Add(QStringLiteral("&Picture"), 1);
     auto &own = const_cast<MenuItemRecord &>(record);
     own.ownImages = std::make_unique<ImageList>(16, 15);
-    own.ownImages->Add(Solid(16, 15, Qt::red));
+    ASSERT_TRUE(own.ownImages->Add(Solid(16, 15, Qt::red)));
     own.ownImageIndex = 0;
     own.ownImageMarker = 0;
 

@@ -90,12 +90,10 @@ TEST(QuMenuTemplate, LastTopLevelPopupEndsAtItsLastItem)
     EXPECT_EQ(found, help);
     EXPECT_EQ(pos, 0);
     EXPECT_EQ(menu.FindCommand(999).second, -1);
-    QString text;
-    EXPECT_TRUE(menu.GetItemText(101, text, 0));
-    EXPECT_EQ(text, QStringLiteral("E&xit"));
-    EXPECT_TRUE(menu.GetItemText(1, text, kMfByPosition));
-    EXPECT_EQ(text, QStringLiteral("&Help"));
-    EXPECT_FALSE(menu.GetItemText(2, text, kMfByPosition));
+    EXPECT_EQ(menu.GetItemText(101, 0), QStringLiteral("E&xit"));
+    EXPECT_EQ(menu.GetItemText(1, kMfByPosition), QStringLiteral("&Help"));
+    EXPECT_FALSE(menu.GetItemText(2, kMfByPosition));
+    EXPECT_FALSE(menu.GetItemText(999, 0));
 }
 
 TEST(QuMenuTemplate, TruncatedTemplateFailsAndKeepsNothing)
