@@ -49,13 +49,15 @@ private:
     std::uint64_t generation_ = 0;
 };
 
-// A search from its request to its summary: when it started, when the last reply came and the
-// devices heard (a device answering twice counts once).
+// A search from its request to its summary: when it started, when the last reply came, the
+// devices heard (a device answering twice counts once) and the message text it wrote into, so
+// that a command started meanwhile (a double-click read) keeps the area to its own lines.
 struct SearchSpell
 {
     SteadyTime startedAt{};
     SteadyTime lastReplyAt{};
     std::set<MacAddress> heard;
+    std::uint64_t messages = 0;
 };
 
 struct AppState

@@ -20,8 +20,9 @@ std::string SearchSummaryText(std::size_t devices)
 
 void OnSearch(Ui &ui)
 {
-    ui.state.search = SearchSpell{ui.state.clock(), ui.state.clock(), {}};
     ui.state.messageText.clear();
+    ui.state.search =
+        SearchSpell{ui.state.clock(), ui.state.clock(), {}, ui.state.messageText.generation()};
     ui.shell.refreshMessages();
     ui.state.messageText.appendLine("搜索...");
     // The list is emptied before anything can open a failure box: while a box is open the
@@ -43,6 +44,10 @@ void EndQuietSearch(Ui &ui)
     if (!search || now - search->startedAt < kSearchSpell ||
         now - search->lastReplyAt < kSearchQuiet)
         return;
+    if (search->messages != ui.state.messageText.generation()) {
+        search.reset(); // another command has the message area now
+        return;
+    }
     ui.state.messageText.appendLine(SearchSummaryText(search->heard.size()));
     search.reset();
     ui.shell.refreshMessages();

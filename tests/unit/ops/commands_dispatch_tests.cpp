@@ -97,6 +97,17 @@ TEST_F(Dispatch, OneSummaryLineOnceTheRepliesAreOver)
     tickAt(3000ms, unsent);
     EXPECT_EQ(h.shell.area(), nothingSent);
     EXPECT_EQ(nothingSent.find("搜索完成"), std::string::npos);
+
+    // A device read by a double-click before the summary is due keeps the area to its own lines:
+    // a summary after "读取网络参数成功！" would read as the read's outcome.
+    h.shell.openEndpoints = 1;
+    const SteadyTime beforeRead = h.now;
+    OnSearch(h.ui);
+    OnDatagram(h.ui, SearchReply(0xA6));
+    h.list.selected = 0;
+    OnDblclkDeviceList(h.ui);
+    tickAt(3000ms, beforeRead);
+    EXPECT_EQ(h.shell.area().find("搜索完成"), std::string::npos) << h.shell.area();
 }
 
 TEST_F(Dispatch, SearchAnswerOfExactlyTwentyBytesIsShown)
