@@ -11,25 +11,15 @@ namespace ktr {
 namespace {
 
 // Above the first row (y 16), from the labels' left edge to the page's right edge.
-constexpr int kSourceX = 22;
-constexpr int kSourceY = 4;
-constexpr int kSourceWidth = 270;
-constexpr int kSourceHeight = 8;
+constexpr QRect kSourceLine(22, 4, 270, 8);
 
 } // namespace
 
 DevicePage::DevicePage(QWidget *parent)
     : TemplatePage(kDevicePageTemplate, parent)
-    , source_(new QLabel(QStringLiteral("尚未读取设备参数，下面是默认值"), this))
+    , source_(addTextLine(QStringLiteral("尚未读取设备参数，下面是默认值"),
+                          QStringLiteral("deviceSource"), kSourceLine))
 {
-    source_->setObjectName(QStringLiteral("deviceSource"));
-    source_->setProperty("ktrId", kNoControlId);
-    source_->setTextFormat(Qt::PlainText);
-    source_->setGeometry(
-        DialogRectToPixels(kSourceX, kSourceY, kSourceWidth, kSourceHeight, units()));
-    const auto button = [this](int id) {
-        return qobject_cast<QPushButton *>(control(id));
-    };
     connect(button(ids::kReadDeviceBlock), &QPushButton::clicked, this, &DevicePage::readClicked);
     connect(button(ids::kWriteDeviceBlock), &QPushButton::clicked, this, &DevicePage::writeClicked);
 }

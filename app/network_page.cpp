@@ -14,25 +14,15 @@ namespace {
 
 // The free band between the server entries (down to y 233) and the static IP row (y 244), across
 // the page.
-constexpr int kSourceX = 6;
-constexpr int kSourceY = 234;
-constexpr int kSourceWidth = 276;
-constexpr int kSourceHeight = 8;
+constexpr QRect kSourceLine(6, 234, 276, 8);
 
 } // namespace
 
 NetworkPage::NetworkPage(QWidget *parent)
     : TemplatePage(kNetworkPageTemplate, parent)
-    , source_(new QLabel(QStringLiteral("尚未读取网络参数，本页是默认值"), this))
+    , source_(addTextLine(QStringLiteral("尚未读取网络参数，本页是默认值"),
+                          QString::fromLatin1(kNetworkSourceName), kSourceLine))
 {
-    source_->setObjectName(QString::fromLatin1(kNetworkSourceName));
-    source_->setProperty("ktrId", kNoControlId);
-    source_->setTextFormat(Qt::PlainText);
-    source_->setGeometry(
-        DialogRectToPixels(kSourceX, kSourceY, kSourceWidth, kSourceHeight, units()));
-    const auto button = [this](int id) {
-        return qobject_cast<QPushButton *>(control(id));
-    };
     connect(button(ids::kConfigureNetwork), &QPushButton::clicked, this,
             &NetworkPage::configureClicked);
     connect(button(ids::kWriteMac), &QPushButton::clicked, this, &NetworkPage::writeMacClicked);

@@ -6,6 +6,9 @@
 #include "app/template_builder.h"
 #include "ops/commands.h"
 
+#include <QLabel>
+#include <QPushButton>
+
 namespace ktr {
 
 TemplatePage::TemplatePage(int templateId, QWidget *parent)
@@ -19,6 +22,22 @@ TemplatePage::TemplatePage(int templateId, QWidget *parent)
 QWidget *TemplatePage::control(int id) const
 {
     return FindControl(*this, id);
+}
+
+QPushButton *TemplatePage::button(int id) const
+{
+    return qobject_cast<QPushButton *>(control(id));
+}
+
+QLabel *TemplatePage::addTextLine(const QString &text, const QString &name, QRect dialogRect)
+{
+    auto *line = new QLabel(text, this);
+    line->setObjectName(name);
+    line->setProperty("ktrId", kNoControlId);
+    line->setTextFormat(Qt::PlainText);
+    line->setGeometry(DialogRectToPixels(dialogRect.x(), dialogRect.y(), dialogRect.width(),
+                                         dialogRect.height(), units_));
+    return line;
 }
 
 void TemplatePage::run(void (*command)(Ui &))

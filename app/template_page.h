@@ -4,7 +4,11 @@
 
 #include "app/dialog_units.h"
 
+#include <QRect>
 #include <QWidget>
+
+class QLabel;
+class QPushButton;
 
 namespace ktr {
 
@@ -25,6 +29,11 @@ public:
 
 protected:
     void run(void (*command)(Ui &));
+    // The page's button with this identifier; nullptr when there is none.
+    QPushButton *button(int id) const;
+    // A line of plain text that is not part of the template, named for tests and placed in
+    // dialog units like the template's controls.
+    QLabel *addTextLine(const QString &text, const QString &name, QRect dialogRect);
     // Enter and Esc typed on a page never end the tool, which would lose every value typed
     // there; Enter on a focused button still runs it.
     void keyPressEvent(QKeyEvent *event) override;
