@@ -341,7 +341,8 @@ HoverButton::SetterCode HoverButton::SetTooltipText(const QString &text, bool ac
     return Ok;
 }
 
-HoverButton::SetterCode HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu, QObject *commandTarget)
+HoverButton::SetterCode HoverButton::SetMenu(std::unique_ptr<ButtonMenu> menu,
+                                             QObject *commandTarget)
 {
     if (menu_)
         menu_->DestroyMenu();

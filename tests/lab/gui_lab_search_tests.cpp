@@ -57,7 +57,8 @@ TEST_F(SearchLab, ThreeDevicesGiveThreeRowsLastReplyOnTop)
     EXPECT_TRUE(boxes.boxes.empty());
     // Once the replies are over, one line sums them up.
     ASSERT_TRUE(waitForMessage("搜索完成，共搜索到3台设备")) << messages().toStdString();
-    EXPECT_EQ(messages(), "搜索...\n" + Repeated("搜索到设备\n", 3) + "搜索完成，共搜索到3台设备\n");
+    EXPECT_EQ(messages(),
+              "搜索...\n" + Repeated("搜索到设备\n", 3) + "搜索完成，共搜索到3台设备\n");
 }
 
 TEST_F(SearchLab, UnicastAndBroadcastRepliesAreBothListed)
