@@ -123,10 +123,14 @@ void Step(test::Harness &h, Input &in, Bytes &lastDatagram)
 {
     Ui &ui = h.ui;
     switch (in.byte() % 13) {
-    case 0:
-        h.list.selected = in.byte() % 3 - 1;
+    case 0: {
+        // No row, the top row or the second one, as the list can have them selected.
+        const int pick = in.byte() % 3 - 1;
+        h.list.selected =
+            pick >= 0 && pick < h.list.rowCount() ? std::optional<int>(pick) : std::nullopt;
         OnDblclkDeviceList(ui);
         break;
+    }
     case 1: {
         const Bytes datagram = in.bytes(in.byte());
         OnDatagram(ui, datagram);
