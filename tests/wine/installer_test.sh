@@ -28,7 +28,7 @@ PREFIX=$WIN/wine/installer
 rm -rf "$PREFIX"
 "$HERE/wine.sh" prefix "$PREFIX"
 "$HERE/wine.sh" cjk-font "$PREFIX"
-x86_64-w64-mingw32-gcc -O2 -o "$PREFIX/drive_c/windows/system32/netsh.exe" \
+x86_64-w64-mingw32-gcc-posix -O2 -o "$PREFIX/drive_c/windows/system32/netsh.exe" \
     "$HERE/netsh_recorder.c" -static || fail "the netsh recorder does not build"
 NETSH_CALLS=$PREFIX/drive_c/netsh-calls.txt
 rm -f "$NETSH_CALLS"
